@@ -1,0 +1,161 @@
+#pragma once
+// The one object through which the user interface plays audio: it owns the inputs, the
+// effects and the audio output, runs one decode thread per play run and reports through
+// posted messages (WM_ENGINE_STATE, WM_ENGINE_PEAKS, WM_ENGINE_TITLE).
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/audio_output.h"
+#include "engine/bass_boost.h"
+#include "engine/delay_effect.h"
+#include "engine/file_reader.h"
+#include "engine/spatial_effects.h"
+#include "engine/types.h"
+#include "platform/critical_section.h"
+#include "platform/message_sink.h"
+#include "platform/thread.h"
+
+namespace vl {
+
+class MpegDecoder;
+class NetStreamReader;
+struct WavState;
+struct OggFile;
+class OggStreamDecoder;
+struct PluginEntry;
+
+// Decode step results.
+enum DecodeResult { kDecodeEnded = 0, kDecodeStopped = 1, kDecodeError = 2 };
+
+class PlayerEngine {
+public:
+    PlayerEngine();
+    ~PlayerEngine();
+    PlayerEngine(const PlayerEngine&) = delete;
+    PlayerEngine& operator=(const PlayerEngine&) = delete;
+
+    // ---- operations of the user interface ----
+    bool Open(const std::wstring& path);
+    bool OpenStream(const std::wstring& url);
+    void Close();
+    bool Play();
+    void Stop();
+    void Pause();
+    bool Seek(int ms);
+    bool SeekForward(int ms);
+    bool SeekBackward(int ms);
+    int GetDuration();
+    int GetPosition();
+    int GetState() const { return playState; }
+    void SetNotifyWindow(MessageSink* sink);
+    void GetTrackInfo(TrackInfo& info);
+    bool GetTagInfo(TagInfo& tags);
+    bool ReadFileTags(const std::wstring& path, TagInfo& tags);
+    void SetEqualizer(const EqualizerParams& params);
+    void GetEqualizer(EqualizerParams& params) const { params = eq; }
+    void SetEffect(int kind, const EffectParams& params);
+    void GetEffect(int kind, EffectParams& params);
+    void SetBassBoost(int level) { bassBoost.SetLevel(level); }
+    int GetBassBoost() const { return bassBoost.GetLevel(); }
+    bool SetOutputSettings(const OutputSettings& settings);
+    void GetOutputSettings(OutputSettings& settings) const { settings = outputSettings; }
+    void SetPeakMeter(bool on) { output.SetPeakMeter(on); }
+    bool GetPeakMeter() const { return output.GetPeakMeter(); }
+    void ReleaseOutput();
+    void GetBufferInfo(uint32_t& audioTotal, uint32_t& audioUsed, uint32_t& streamTotal, uint32_t& streamUsed);
+    bool GetStreamInfo(std::wstring* name, std::wstring* genre, std::wstring* url);
+    bool GetStreamTitle(std::wstring& out);
+    bool SetStreamSettings(const StreamSettings& settings);
+    void GetStreamSettings(StreamSettings& settings);
+    int GetStreamState() const { return streamState; }
+    int GetStreamBuffered();
+    int GetPluginCount() const;
+    const VlDecoderRecord* GetPlugin(int index) const;
+    static void GetGenreName(int index, std::wstring& out);
+    const std::wstring& GetPath() const { return path; }
+    int GetSourceType() const { return sourceType; }
+
+    // ---- used by the inputs on the decode thread ----
+    WaveHeader* GetFreeBuffer() { return output.GetFreeBuffer(); }
+    // Queues one filled output buffer (length bytes of PCM) through the effect chain.
+    void SubmitBuffer(WaveHeader* buffer, uint32_t length);
+    // Ends a run; false when a seek arrived while draining (decoding goes on).
+    bool FinishPlayback(bool drain, bool failed);
+    // The seek reaction every decode step shares: discard queued output, reset the effects
+    // and hold the output until the prebuffer is full again. Caller holds decodeLock.
+    void ResetForSeek();
+    void ApplyPreampIfEnabled(uint8_t* data, uint32_t length, int bits);
+    int OutputBits() const;
+    void SetDecodePriority(int priority) { decodeThread.SetPriority(priority); }
+    void PostMessage(unsigned message, uintptr_t wParam, intptr_t lParam);
+
+    // ---- state shared with the inputs ----
+    FileReader fileReader;
+    std::unique_ptr<NetStreamReader> streamReader;
+    MpegDecoder* mpegDecoder = nullptr;  // exists during a play run
+    EqualizerParams slotEq;              // the decoder slot's copy
+    DelayEffect reverb{DelayEffect::kReverb};
+    DelayEffect echo{DelayEffect::kEcho};
+    Surround surround;
+    BassBoost bassBoost;
+    Chorus3D chorus;
+    AudioOutput output;
+    std::atomic<MessageSink*> notify{nullptr};
+    std::wstring path;
+    Thread decodeThread;
+    std::atomic<uint32_t> totalSamples{0};
+    std::atomic<uint32_t> startSample{0};
+    std::atomic<uint32_t> sentSamples{0};
+    std::atomic<int> endReached{0};
+    FormatRecord format;
+    std::atomic<int> playState{kStopped};
+    std::atomic<int> streamState{kStreamNone};
+    EqualizerParams eq;
+    WaveHeader* pendingBuffer = nullptr;
+    uint32_t outputBufferSize = 0;
+    uint32_t pendingFree = 0;
+    std::atomic<int> eqEnabled{0};
+    std::atomic<int> preamp{31};
+    std::atomic<int> preampGain{256};
+    std::atomic<int> seekRequested{0};
+    std::atomic<int> prebufferWait{0};
+    std::atomic<int> atTrackStart{1};
+    std::atomic<int> stopRequested{0};
+    std::atomic<int> sourceType{kSourceNone};
+    OutputSettings outputSettings;
+    CriticalSection decodeLock;
+    CriticalSection engineLock;
+    // WAV and Ogg inputs
+    std::unique_ptr<WavState> wav;
+    OggFile* oggFile = nullptr;
+    // streams
+    int streamFormat = 0;  // 0 none, 1 MPEG, 2 Ogg Vorbis, 3 plug-in
+    OggStreamDecoder* oggStream = nullptr;
+    wchar_t streamTitle[260] = {};
+    StreamSettings streamSettings;  // kept while no stream reader exists
+    // plug-ins
+    int filePlugin = -1;
+    int streamPlugin = -1;
+    int pluginBits = 0;
+    std::vector<PluginEntry*> plugins;
+
+private:
+    void DecodeThread();
+    int RunDecodeStep();
+    bool StartOutput();
+    bool SeekSource(int ms);
+    void RewindSource();
+    void CloseSource();
+    void StopLocked();
+    void SetPlayState(int state, intptr_t failed);
+    int SampleRate() const { return format.sampleRate; }
+};
+
+// The same operations as free functions, for callers that hold the engine by pointer.
+PlayerEngine* CreateEngine();
+void DestroyEngine(PlayerEngine* engine);
+
+}  // namespace vl

@@ -1,0 +1,109 @@
+#include "platform/text.h"
+
+#include <iconv.h>
+#include <langinfo.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <mutex>
+
+namespace vl {
+
+namespace {
+
+std::mutex g_codePageMutex;
+std::string g_codePageOverride;
+
+// Converts with iconv; on an invalid or incomplete sequence emits `replacement` and skips one
+// input byte, so every input converts.
+std::string Convert(const char* to, const char* from, const char* in, size_t inLen,
+                    const std::string& replacement, size_t inUnit) {
+    std::string out;
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return out;
+    char buffer[1024];
+    char* src = const_cast<char*>(in);
+    size_t left = inLen;
+    while (left > 0) {
+        char* dst = buffer;
+        size_t room = sizeof(buffer);
+        size_t r = iconv(cd, &src, &left, &dst, &room);
+        out.append(buffer, static_cast<size_t>(dst - buffer));
+        if (r == static_cast<size_t>(-1)) {
+            if (errno == E2BIG) continue;
+            // EILSEQ / EINVAL: replace one unit and go on.
+            out.append(replacement);
+            size_t skip = inUnit < left ? inUnit : left;
+            src += skip;
+            left -= skip;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    char* dst = buffer;
+    size_t room = sizeof(buffer);
+    iconv(cd, nullptr, nullptr, &dst, &room);
+    out.append(buffer, static_cast<size_t>(dst - buffer));
+    iconv_close(cd);
+    return out;
+}
+
+std::wstring ToWide(const char* codeset, const char* text, size_t length) {
+    wchar_t rep = 0xFFFD;
+    std::string bytes = Convert("WCHAR_T", codeset, text, length,
+                                std::string(reinterpret_cast<const char*>(&rep), sizeof(rep)), 1);
+    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+}
+
+std::string FromWide(const char* codeset, const std::wstring& text, const std::string& rep) {
+    return Convert(codeset, "WCHAR_T", reinterpret_cast<const char*>(text.data()),
+                   text.size() * sizeof(wchar_t), rep, sizeof(wchar_t));
+}
+
+}  // namespace
+
+void SetAnsiCodePage(const std::string& codeset) {
+    std::lock_guard<std::mutex> lock(g_codePageMutex);
+    g_codePageOverride = codeset;
+}
+
+std::string GetAnsiCodePage() {
+    {
+        std::lock_guard<std::mutex> lock(g_codePageMutex);
+        if (!g_codePageOverride.empty()) return g_codePageOverride;
+    }
+    const char* env = std::getenv("VERSOLUNE_CODEPAGE");
+    if (env && *env) return env;
+    const char* cs = nl_langinfo(CODESET);
+    if (!cs || !*cs) return "UTF-8";
+    // The "C" locale reports ASCII; Latin-1 keeps every byte readable there.
+    std::string s = cs;
+    if (s == "ANSI_X3.4-1968" || s == "ASCII") return "ISO-8859-1";
+    return s;
+}
+
+std::wstring AnsiToWide(const char* text, size_t length) {
+    if (!text || length == 0) return std::wstring();
+    return ToWide(GetAnsiCodePage().c_str(), text, length);
+}
+
+std::wstring AnsiToWide(const std::string& text) { return AnsiToWide(text.data(), text.size()); }
+
+std::string WideToAnsi(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    return FromWide(GetAnsiCodePage().c_str(), text, "?");
+}
+
+std::wstring Utf8ToWide(const std::string& text) {
+    if (text.empty()) return std::wstring();
+    return ToWide("UTF-8", text.data(), text.size());
+}
+
+std::string WideToUtf8(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    return FromWide("UTF-8", text, "?");
+}
+
+std::string NativePath(const std::wstring& path) { return WideToUtf8(path); }
+std::wstring WidePath(const std::string& path) { return Utf8ToWide(path); }
+
+}  // namespace vl

@@ -1,0 +1,23 @@
+#pragma once
+// Conversions between the program's wide text and the 8-bit texts of files and the wire.
+// The "ANSI code page" is VERSOLUNE_CODEPAGE when set, else the locale's codeset.
+#include <string>
+
+namespace vl {
+
+// Invalid input never fails: each undecodable byte becomes U+FFFD.
+std::wstring AnsiToWide(const char* text, size_t length);
+std::wstring AnsiToWide(const std::string& text);
+// Characters the code page cannot hold become '?'.
+std::string WideToAnsi(const std::wstring& text);
+std::wstring Utf8ToWide(const std::string& text);
+std::string WideToUtf8(const std::wstring& text);
+// File-system paths are UTF-8 bytes on this system.
+std::string NativePath(const std::wstring& path);
+std::wstring WidePath(const std::string& path);
+
+// Overrides the code page for this process (tests); empty restores the default rule.
+void SetAnsiCodePage(const std::string& codeset);
+std::string GetAnsiCodePage();
+
+}  // namespace vl

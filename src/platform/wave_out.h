@@ -1,0 +1,79 @@
+#pragma once
+// The wave-out device: headers are queued in order and handed back one by one through a
+// completion callback on the backend's own thread.
+//
+// Backends (chosen by SetAudioBackend, else VERSOLUNE_AUDIO, else "auto"):
+//   alsa[:DEVICE]   the sound card (default device "default")
+//   null            paced in real time, no sound
+//   null-fast       no pacing: every header is played as soon as it is queued
+//   wav:PATH        paced in real time, writes what would be heard to a WAV file
+//   wav-fast:PATH   the same without pacing (tests, benchmarks)
+//   auto            alsa when a device opens, else null with one line on stderr
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "versolune_plugin.h"
+
+namespace vl {
+
+using WaveHeader = VlWaveHeader;
+
+constexpr unsigned WOM_OPEN = 955;
+constexpr unsigned WOM_CLOSE = 956;
+constexpr unsigned WOM_DONE = 957;
+
+constexpr uint32_t WHDR_DONE = 0x01;
+constexpr uint32_t WHDR_PREPARED = 0x02;
+constexpr uint32_t WHDR_INQUEUE = 0x10;
+
+constexpr int MMSYSERR_NOERROR = 0;
+constexpr int MMSYSERR_ERROR = 1;
+constexpr int MMSYSERR_ALLOCATED = 4;
+constexpr int MMSYSERR_NODRIVER = 6;
+constexpr int MMSYSERR_INVALPARAM = 11;
+constexpr int WAVERR_BADFORMAT = 32;
+
+struct WaveFormat {
+    int channels = 2;
+    int sampleRate = 44100;
+    int bitsPerSample = 16;  // 8 (unsigned), 16, 24 or 32 (signed, little-endian)
+    int BlockAlign() const { return channels * bitsPerSample / 8; }
+};
+
+class WaveOut;
+// Called with WOM_DONE for every written header once it has been played (or returned by
+// Reset/Close), never on the thread that called Write/Reset/Close.
+using WaveOutCallback = void (*)(WaveOut* device, unsigned message, uintptr_t instance, WaveHeader* header);
+
+class WaveOut {
+public:
+    virtual ~WaveOut() = default;
+
+    // Number of devices of the chosen backend: 0 only when it cannot run.
+    static unsigned GetNumDevs();
+    // Opens the chosen backend; MMSYSERR_NOERROR and a device on success.
+    static int Open(std::unique_ptr<WaveOut>& device, const WaveFormat& format,
+                    WaveOutCallback callback, uintptr_t instance);
+
+    virtual int Write(WaveHeader* header) = 0;  // queue dwBufferLength bytes of lpData
+    virtual int Pause() = 0;                    // position holds, queued headers wait
+    virtual int Restart() = 0;
+    // Returns every queued header through the callback (all of those callbacks have run when
+    // Reset returns) and restarts the position at 0. A paused device stays paused.
+    virtual int Reset() = 0;
+    // Frames actually played since open or the last Reset.
+    virtual uint64_t GetPosition() = 0;
+    // Resets, then releases the device; no callback runs after Close returns.
+    virtual int Close() = 0;
+};
+
+// Software volume of every device, as waveOutSetVolume packs it: low word left, high word
+// right, 0..0xFFFF each.
+void SetWaveVolume(uint32_t volume);
+uint32_t GetWaveVolume();
+
+void SetAudioBackend(const std::string& spec);
+std::string GetAudioBackend();
+
+}  // namespace vl

@@ -1,0 +1,75 @@
+#include "support/test_support.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <sstream>
+
+namespace vl::test {
+
+std::string SourceDir() { return VERSOLUNE_SOURCE_DIR; }
+std::string BinaryDir() { return VERSOLUNE_BINARY_DIR; }
+
+namespace {
+std::mutex g_tempMutex;
+std::vector<std::string> g_tempDirs;
+
+void RemoveTempDirs() {
+    for (const auto& d : g_tempDirs) {
+        std::string cmd = "rm -rf '" + d + "'";
+        if (std::system(cmd.c_str()) != 0) {
+        }
+    }
+}
+}  // namespace
+
+std::string TempDir() {
+    std::lock_guard<std::mutex> lock(g_tempMutex);
+    const char* base = std::getenv("TMPDIR");
+    std::string tmpl = std::string(base && *base ? base : "/tmp") + "/versolune-test-XXXXXX";
+    std::vector<char> buf(tmpl.begin(), tmpl.end());
+    buf.push_back(0);
+    if (!mkdtemp(buf.data())) return "/tmp";
+    if (g_tempDirs.empty()) std::atexit(RemoveTempDirs);
+    g_tempDirs.push_back(buf.data());
+    return buf.data();
+}
+
+int RunCommand(const std::string& command) {
+    int status = std::system(command.c_str());
+    if (status == -1) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string CaptureCommand(const std::string& command, int* status) {
+    std::string out;
+    FILE* p = popen(command.c_str(), "r");
+    if (!p) {
+        if (status) *status = -1;
+        return out;
+    }
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof(buf), p)) > 0) out.append(buf, n);
+    int st = pclose(p);
+    if (status) *status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return out;
+}
+
+bool WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+}  // namespace vl::test

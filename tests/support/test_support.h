@@ -1,0 +1,20 @@
+#pragma once
+// Small helpers shared by the test programs.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vl::test {
+
+std::string SourceDir();
+std::string BinaryDir();
+// A fresh empty folder under the system's temporary folder, removed at process exit.
+std::string TempDir();
+// Runs a shell command; its exit status (-1 when it could not run).
+int RunCommand(const std::string& command);
+// Runs a shell command and returns what it printed on stdout.
+std::string CaptureCommand(const std::string& command, int* status = nullptr);
+bool WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);
+
+}  // namespace vl::test
