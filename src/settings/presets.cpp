@@ -24,16 +24,8 @@ void SetEngineValues(PlayerEngine& engine, const PresetValues& v) {
     engine.SetBassBoost(v.bassBoost);
 }
 
-bool WritePreset(EffectsSheetContext& context, const std::wstring& path, int saveEqualizer, int saveSurround,
-                 int save3DChorus, int saveReverb, int saveEcho, int saveBassBoost) {
+bool WritePreset(EffectsSheetContext& context, const std::wstring& path, const PresetFlags& flags) {
     if (!context.engine) return false;
-    PresetFlags flags;
-    flags.saveEqualizer = saveEqualizer;
-    flags.saveSurround = saveSurround;
-    flags.save3DChorus = save3DChorus;
-    flags.saveReverb = saveReverb;
-    flags.saveEcho = saveEcho;
-    flags.saveBassBoost = saveBassBoost;
     return WritePresetFile(path, GetEngineValues(*context.engine), flags);
 }
 

@@ -13,12 +13,7 @@ class PlayerEngine;
 struct EffectsSheetContext {
     PlayerEngine* engine = nullptr;
     std::wstring presetName;
-    int saveEqualizer = 1;
-    int saveSurround = 1;
-    int save3DChorus = 1;
-    int saveReverb = 1;
-    int saveEcho = 1;
-    int saveBassBoost = 1;
+    PresetFlags flags;  // what "Save Presets" stores
 };
 
 // The engine's current values (all of them).
@@ -27,8 +22,7 @@ PresetValues GetEngineValues(PlayerEngine& engine);
 void SetEngineValues(PlayerEngine& engine, const PresetValues& values);
 
 // Writes the engine's values of the chosen sections to path. False when nothing was written.
-bool WritePreset(EffectsSheetContext& context, const std::wstring& path, int saveEqualizer, int saveSurround,
-                 int save3DChorus, int saveReverb, int saveEcho, int saveBassBoost);
+bool WritePreset(EffectsSheetContext& context, const std::wstring& path, const PresetFlags& flags);
 // Applies a preset file to the engine: sections and keys missing from the file keep the
 // engine's values. False (engine untouched) when the file is unreadable or of another version.
 bool ReadPreset(EffectsSheetContext& context, const std::wstring& path);
