@@ -182,6 +182,8 @@ int DecodeConverted(PlayerEngine& engine, WavState& wav) {
             uint32_t n = 0;
             if (!wav.acmStream->Size(engine.pendingFree, n, ACM_STREAMSIZEF_DESTINATION)) n = 0;
             n = static_cast<uint32_t>(std::min<int64_t>({static_cast<int64_t>(n), wav.dataSize - wav.dataPosition, 4096}));
+            // Only whole blocks convert: a cut block would be consumed without being played.
+            n -= n % wav.source.nBlockAlign;
             uint32_t got = 0;
             bool ok = n > 0 && engine.fileReader.Read(wav.sourceBuffer.data(), n, got);
             if (!ok && n > 0 && engine.fileReader.LastError() != 0) {
