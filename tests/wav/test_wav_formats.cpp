@@ -42,7 +42,8 @@ const FormatRow kRows[] = {
     {"ExtensiblePcm16FourChannels", "sox src.wav -c 4 coded.wav remix 1 2 1 2", 0xFFFE, false, 90},
 };
 
-std::string ReadBytes(const std::string& path) { return ReadFile(path); }
+void PrintTo(const FormatRow& row, std::ostream* os) { *os << row.name; }
+
 
 uint16_t FmtTag(const std::string& bytes) {
     size_t at = bytes.find("fmt ");
@@ -52,7 +53,7 @@ uint16_t FmtTag(const std::string& bytes) {
 
 // Turns WAVE_FORMAT_EXTENSIBLE into the plain tag of its sub-format (first GUID word).
 bool Unextend(const std::string& path) {
-    std::string bytes = ReadBytes(path);
+    std::string bytes = ReadFile(path);
     size_t at = bytes.find("fmt ");
     if (at == std::string::npos || at + 8 + 26 > bytes.size()) return false;
     bytes[at + 8] = bytes[at + 8 + 24];
@@ -71,7 +72,7 @@ TEST_P(WavFormats, PlaysLikeTheReferenceDecode) {
     if (row.unextend) {
         ASSERT_TRUE(Unextend(dir + "/coded.wav"));
     }
-    ASSERT_EQ(FmtTag(ReadBytes(dir + "/coded.wav")), row.formatTag);
+    ASSERT_EQ(FmtTag(ReadFile(dir + "/coded.wav")), row.formatTag);
     ASSERT_EQ(RunCommand(cd + "sox -D coded.wav -e signed-integer -b 16 ref.wav"), 0);
     PcmData ref;
     ASSERT_TRUE(ReadWav(dir + "/ref.wav", ref));
@@ -114,12 +115,12 @@ TEST(WavFormatsRefused, UnsupportedFormatsDoNotOpen) {
     // GSM 6.10, an extensible file whose sub-format is not PCM or float, and 12-bit PCM.
     ASSERT_EQ(RunCommand(cd + "sox src.wav -r 8000 -c 1 -e gsm-full-rate gsm.wav"), 0);
     ASSERT_EQ(RunCommand(cd + "sox src.wav -b 24 ext.wav"), 0);
-    std::string ext = ReadBytes(dir + "/ext.wav");
+    std::string ext = ReadFile(dir + "/ext.wav");
     size_t at = ext.find("fmt ");
     ASSERT_NE(at, std::string::npos);
     ext[at + 8 + 24] = 0x11;  // sub-format IMA ADPCM
     ASSERT_TRUE(WriteFile(dir + "/ext.wav", ext));
-    std::string pcm12 = ReadBytes(dir + "/src.wav");
+    std::string pcm12 = ReadFile(dir + "/src.wav");
     at = pcm12.find("fmt ");
     pcm12[at + 8 + 14] = 12;
     ASSERT_TRUE(WriteFile(dir + "/pcm12.wav", pcm12));
