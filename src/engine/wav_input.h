@@ -1,14 +1,25 @@
 #pragma once
 // The WAV input: RIFF/WAVE files of PCM directly, other formats converted to PCM.
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
+
+#include "platform/acm.h"
 
 namespace vl {
 
 class PlayerEngine;
 
 struct WavState {
-    uint32_t acmStream = 0;
+    std::unique_ptr<AcmStream> acmStream;
+    std::vector<uint8_t> sourceFormat;  // the whole "fmt " chunk as read
+    WaveFormatEx source;                // its leading fields
+    WaveFormatEx destination;           // the PCM format played
+    int64_t dataStart = 0;
+    int64_t dataSize = 0;
+    int64_t dataPosition = 0;           // bytes consumed from the data chunk
+    std::vector<uint8_t> sourceBuffer;  // 4096 bytes for one conversion
 };
 
 bool OpenWav(PlayerEngine& engine, const std::wstring& path);

@@ -9,6 +9,14 @@
 //   wav:PATH        paced in real time, writes what would be heard to a WAV file
 //   wav-fast:PATH   the same without pacing (tests, benchmarks)
 //   auto            alsa when a device opens, else null with one line on stderr
+//
+// A wav file is written in place; its header sizes are brought up to date whenever the queue
+// runs dry and at Close. Each Open starts a new file, except that reopening a path this
+// process wrote last with the same format appends to it (the player closes and reopens the
+// device between tracks). Only one open device may write a path at a time.
+//
+// Volume is applied in software to what is heard (ALSA data, WAV contents); the caller's
+// buffers are never changed.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -30,7 +38,9 @@ constexpr uint32_t WHDR_INQUEUE = 0x10;
 constexpr int MMSYSERR_NOERROR = 0;
 constexpr int MMSYSERR_ERROR = 1;
 constexpr int MMSYSERR_ALLOCATED = 4;
+constexpr int MMSYSERR_INVALHANDLE = 5;  // the device was closed
 constexpr int MMSYSERR_NODRIVER = 6;
+constexpr int MMSYSERR_NOMEM = 7;
 constexpr int MMSYSERR_INVALPARAM = 11;
 constexpr int WAVERR_BADFORMAT = 32;
 
@@ -64,15 +74,18 @@ public:
     virtual int Reset() = 0;
     // Frames actually played since open or the last Reset.
     virtual uint64_t GetPosition() = 0;
-    // Resets, then releases the device; no callback runs after Close returns.
+    // Resets, then releases the device; no callback runs after Close returns. Must not be
+    // called from the callback (MMSYSERR_ERROR). Later calls return MMSYSERR_INVALHANDLE.
     virtual int Close() = 0;
 };
 
 // Software volume of every device, as waveOutSetVolume packs it: low word left, high word
-// right, 0..0xFFFF each.
+// right, 0..0xFFFF each. 0xFFFF leaves the sound as it is, any other value n scales it by
+// n/65536 (0x8000 halves it); channels after the first two take the mean of both words.
 void SetWaveVolume(uint32_t volume);
 uint32_t GetWaveVolume();
 
+// Overrides VERSOLUNE_AUDIO for devices opened afterwards; an empty spec removes the override.
 void SetAudioBackend(const std::string& spec);
 std::string GetAudioBackend();
 

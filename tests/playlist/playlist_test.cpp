@@ -9,6 +9,7 @@
 #include <set>
 
 #include "engine/player_engine.h"
+#include "engine/plugin_host.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "support/test_support.h"
@@ -267,6 +268,29 @@ TEST_F(PlaylistTest, AddFolderSortsAndDescends) {
     EXPECT_LT(at(L"root/sub1/x.mp3"), 7);
 }
 
+// A decoder record that reports extensions: a new one, a built-in one in capitals, an empty one.
+int32_t TestExtensionCount() { return 3; }
+int32_t TestExtension(int32_t index, wchar_t* extension, wchar_t* description) {
+    const wchar_t* const names[] = {L"xyz", L"MP3", L""};
+    wcscpy(extension, names[index]);
+    wcscpy(description, L"test");
+    return 1;
+}
+
+TEST_F(PlaylistTest, AddFolderTakesPluginExtensions) {
+    VlDecoderRecord record{};
+    record.GetExtensionCount = TestExtensionCount;
+    record.GetExtension = TestExtension;
+    // Two plug-ins claim the same extension: its files are still added once.
+    for (int i = 0; i < 2; ++i) engine_->plugins.push_back(new PluginEntry{nullptr, &record, 0});
+    for (const wchar_t* n : {L"p/a.xyz", L"p/B.XyZ", L"p/c.mp3", L"p/d.xy", L"p/e"}) Touch(n);
+    list_->SetOptions(PlaylistOptions{0, false, true, false});
+    list_->AddFolder(JoinPath(dir_, L"p"));
+    for (PluginEntry* entry : engine_->plugins) delete entry;
+    engine_->plugins.clear();
+    EXPECT_EQ(Names(), (std::vector<std::wstring>{L"p/a.xyz", L"p/B.XyZ", L"p/c.mp3"}));
+}
+
 TEST_F(PlaylistTest, AddFolderSurvivesLoopsDeepTreesAndUnreadableFolders) {
     std::wstring deep = L"root";
     for (int i = 0; i < 200; ++i) deep += L"/d";
@@ -315,6 +339,23 @@ TEST_F(PlaylistTest, EntryTitles) {
     EXPECT_TRUE(list_->GetEntryTitle(4, title));
     EXPECT_EQ(title, L"Station");
     EXPECT_FALSE(list_->GetEntryTitle(5, title));
+}
+
+TEST_F(PlaylistTest, TagsAreReadOnlyWithoutAGivenTitle) {
+    std::string tagged = test::ReadFile(test::SourceDir() + "/tests/fixtures/id3v1.mp3");
+    ASSERT_FALSE(tagged.empty());
+    std::wstring a = Touch(L"a.mp3");
+    std::wstring b = Touch(L"b.mp3");
+    test::WriteFile(NativePath(a), tagged);
+    test::WriteFile(NativePath(b), tagged);
+    ASSERT_TRUE(list_->AddEntry(a));
+    ASSERT_TRUE(list_->AddEntry(b, L"From the list"));
+    std::wstring title;
+    EXPECT_TRUE(list_->GetEntryTitle(0, title));
+    EXPECT_EQ(title, L"Tagged Artist - Tagged Title");
+    EXPECT_TRUE(list_->GetEntryTitle(1, title));
+    EXPECT_EQ(title, L"From the list");
+    EXPECT_EQ(list_->GetEntry(1)->tags.title[0], L'\0');
 }
 
 TEST_F(PlaylistTest, ReadsM3uAndPlsRelativeToTheirFolder) {

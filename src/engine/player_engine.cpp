@@ -1,0 +1,510 @@
+#include "engine/player_engine.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "engine/mpeg_decoder.h"
+#include "engine/mpeg_input.h"
+#include "engine/ogg_input.h"
+#include "engine/plugin_host.h"
+#include "engine/tags.h"
+#include "engine/wav_input.h"
+#include "platform/clock.h"
+#include "settings/net_stream_reader.h"
+
+namespace vl {
+
+PlayerEngine::PlayerEngine() {
+    slotEq = DefaultEqualizer();
+    eq = slotEq;
+    int bufferLen = 500, alwaysOpen = 0, fade = 0;
+    output.GetDefaults(bufferLen, alwaysOpen, fade);
+    outputSettings = OutputSettings{};
+    outputSettings.bufferLenMs = bufferLen;
+    outputSettings.fade = fade;
+    outputSettings.alwaysOpenDev = alwaysOpen;
+    LoadPlugins(*this);
+}
+
+PlayerEngine::~PlayerEngine() {
+    Close();
+    output.CloseDevice();
+    UnloadPlugins(*this);
+}
+
+PlayerEngine* CreateEngine() { return new PlayerEngine(); }
+void DestroyEngine(PlayerEngine* engine) { delete engine; }
+
+void PlayerEngine::PostMessage(unsigned message, uintptr_t wParam, intptr_t lParam) {
+    if (MessageSink* sink = notify.load()) sink->Post(message, wParam, lParam);
+}
+
+void PlayerEngine::SetNotifyWindow(MessageSink* sink) { notify = sink; }
+
+void PlayerEngine::SetPlayState(int state, intptr_t failed) {
+    playState = state;
+    PostMessage(WM_ENGINE_STATE, static_cast<uintptr_t>(state), failed);
+}
+
+// ---------------------------------------------------------------- open and close
+
+bool PlayerEngine::Open(const std::wstring& newPath) {
+    Locked lock(engineLock);
+    Close();
+    atTrackStart = 1;
+    if (newPath.empty()) return false;
+    if (OpenPluginFile(*this, newPath) || OpenMpeg(*this, newPath) || OpenOgg(*this, newPath) ||
+        OpenWav(*this, newPath)) {
+        path = newPath;
+        return true;
+    }
+    Close();
+    return false;
+}
+
+bool PlayerEngine::OpenStream(const std::wstring& url) {
+    Locked lock(engineLock);
+    Close();
+    (void)url;
+    return false;  // internet radio is not available yet
+}
+
+void PlayerEngine::Close() {
+    Locked lock(engineLock);
+    Stop();
+    CloseSource();
+}
+
+void PlayerEngine::CloseSource() {
+    ClosePluginFile(*this);
+    fileReader.Close();
+    CloseOgg(*this);
+    CloseWav(*this);
+    streamFormat = 0;
+    streamState = kStreamNone;
+    format = FormatRecord{};
+    totalSamples = 0;
+    path.clear();
+    sourceType = kSourceNone;
+}
+
+// ---------------------------------------------------------------- play, stop, pause
+
+bool PlayerEngine::Play() {
+    Locked lock(engineLock);
+    if (sourceType == kSourceNone) return false;
+    if (playState == kPaused) {
+        Pause();
+        return true;
+    }
+    if (playState != kStopped) return false;
+    // A run that ended by itself leaves its thread to be joined here.
+    if (decodeThread.Joinable()) decodeThread.Join();
+    return decodeThread.Start([this] { DecodeThread(); });
+}
+
+void PlayerEngine::Stop() {
+    Locked lock(engineLock);
+    StopLocked();
+}
+
+void PlayerEngine::StopLocked() {
+    if (decodeThread.Joinable()) {
+        stopRequested = 1;
+        output.Reset();
+        decodeThread.Join();
+    }
+    stopRequested = 0;
+    sentSamples = 0;
+    endReached = 0;
+    prebufferWait = 0;
+    seekRequested = 0;
+    startSample = 0;
+    Seek(0);
+}
+
+void PlayerEngine::Pause() {
+    Locked lock(engineLock);
+    if (sourceType == kSourceNone || sourceType == kSourceStream) return;
+    if (playState == kPlaying) {
+        output.Start(true);
+        prebufferWait = 0;
+        SetPlayState(kPaused, 0);
+    } else if (playState == kPaused) {
+        if (output.QueuedCount() >= output.RingCount()) output.Start(false);
+        else prebufferWait = 1;
+        SetPlayState(kPlaying, 0);
+    }
+}
+
+void PlayerEngine::ReleaseOutput() {
+    Locked lock(engineLock);
+    if (playState != kStopped || decodeThread.Joinable()) StopLocked();
+    output.CloseDevice();
+}
+
+// ---------------------------------------------------------------- position
+
+int PlayerEngine::GetDuration() {
+    if (sourceType == kSourceNone || format.sampleRate <= 0) return 0;
+    return static_cast<int>(static_cast<double>(totalSamples) / format.sampleRate * 1000.0);
+}
+
+int PlayerEngine::GetPosition() {
+    Locked lock(engineLock);
+    if (sourceType == kSourceNone || format.sampleRate <= 0) return 0;
+    double frames = startSample;
+    if (playState != kStopped) frames += output.GetPlayedFrames();
+    return static_cast<int>(frames * 1000.0 / format.sampleRate);
+}
+
+bool PlayerEngine::Seek(int ms) {
+    Locked lock(engineLock);
+    Locked decode(decodeLock);
+    if (sourceType == kSourceNone) return false;
+    if (ms < 0) ms = 0;
+    if (ms >= GetDuration()) return false;
+    bool ok = SeekSource(ms);
+    atTrackStart = startSample == 0 ? 1 : 0;
+    if (ok) {
+        sentSamples = 0;
+        endReached = 0;
+        SetDecodePriority(THREAD_PRIORITY_BELOW_NORMAL);
+    }
+    return ok;
+}
+
+bool PlayerEngine::SeekSource(int ms) {
+    switch (sourceType.load()) {
+        case kSourcePlugin: return SeekPlugin(*this, ms);
+        case kSourceMpeg: return SeekMpeg(*this, ms);
+        case kSourceOgg: return SeekOgg(*this, ms);
+        case kSourceWav: return SeekWav(*this, ms);
+        default: return false;
+    }
+}
+
+bool PlayerEngine::SeekForward(int ms) {
+    Locked lock(engineLock);
+    if (sourceType == kSourceNone) return false;
+    return Seek(GetPosition() + ms);
+}
+
+bool PlayerEngine::SeekBackward(int ms) {
+    Locked lock(engineLock);
+    if (sourceType == kSourceNone) return false;
+    return Seek(GetPosition() - ms);
+}
+
+// ---------------------------------------------------------------- information
+
+void PlayerEngine::GetTrackInfo(TrackInfo& info) {
+    if (sourceType == kSourceNone) return;
+    info.version = format.version;
+    info.layer = format.layer;
+    info.channels = format.channels;
+    info.sampleRate = format.sampleRate;
+    info.bitrate = format.bitrate;
+    info.duration = GetDuration();
+}
+
+bool PlayerEngine::GetTagInfo(TagInfo& tags) {
+    switch (sourceType.load()) {
+        case kSourceMpeg: return ReadId3v1(path, tags);
+        case kSourceOgg: return GetOggTags(*this, tags);
+        case kSourcePlugin: return GetPluginTags(*this, tags);
+        default: return false;
+    }
+}
+
+bool PlayerEngine::ReadFileTags(const std::wstring& file, TagInfo& tags) {
+    if (ReadPluginFileTags(*this, file, tags)) return true;
+    if (ReadOggFileTags(file, tags)) return true;
+    if (IsMpegFile(file)) return ReadId3v1(file, tags);
+    return false;
+}
+
+void PlayerEngine::GetGenreName(int index, std::wstring& out) { vl::GetGenreName(index, out); }
+
+int PlayerEngine::GetPluginCount() const { return static_cast<int>(plugins.size()); }
+
+const VlDecoderRecord* PlayerEngine::GetPlugin(int index) const {
+    if (index < 0 || index >= static_cast<int>(plugins.size())) return nullptr;
+    return plugins[static_cast<size_t>(index)]->record;
+}
+
+// ---------------------------------------------------------------- settings
+
+void PlayerEngine::SetEqualizer(const EqualizerParams& params) {
+    eq = params;
+    SetSlotEqualizer(*this, params);
+    eqEnabled = params.enable;
+    preamp = params.preamp;
+    preampGain = static_cast<int>(std::pow(10.0, (params.preamp - 31) * (-20.0 / 31.0) * 0.05) * 256.0);
+    SetPluginEqualizer(*this, params);
+}
+
+void PlayerEngine::SetEffect(int kind, const EffectParams& params) {
+    switch (kind) {
+        case kEffectReverb: reverb.SetParams(params); break;
+        case kEffectEcho: echo.SetParams(params); break;
+        case kEffectSurround: surround.SetParams(params); break;
+        case kEffectChorus3D: chorus.SetParams(params); break;
+        default: break;
+    }
+}
+
+void PlayerEngine::GetEffect(int kind, EffectParams& params) {
+    switch (kind) {
+        case kEffectReverb: reverb.GetParams(params); break;
+        case kEffectEcho: echo.GetParams(params); break;
+        case kEffectSurround: surround.GetParams(params); break;
+        case kEffectChorus3D: chorus.GetParams(params); break;
+        default: break;
+    }
+}
+
+bool PlayerEngine::SetOutputSettings(const OutputSettings& settings) {
+    Locked lock(engineLock);
+    if (playState != kStopped || settings.prebufferPercent < 0 || settings.prebufferPercent > 100)
+        return false;
+    if (settings.bufferLenMs != outputSettings.bufferLenMs || settings.fade != outputSettings.fade ||
+        settings.alwaysOpenDev != outputSettings.alwaysOpenDev) {
+        // A run that ended by itself may still be finishing with the device.
+        if (decodeThread.Joinable()) decodeThread.Join();
+        output.CloseDevice();
+        if (!output.Configure(settings.bufferLenMs, settings.alwaysOpenDev, settings.fade)) return false;
+    }
+    outputSettings = settings;
+    return true;
+}
+
+void PlayerEngine::GetBufferInfo(uint32_t& audioTotal, uint32_t& audioUsed, uint32_t& streamTotal,
+                                 uint32_t& streamUsed) {
+    output.GetRingInfo(audioTotal, audioUsed);
+    streamTotal = streamUsed = 0;
+}
+
+bool PlayerEngine::GetStreamInfo(std::wstring*, std::wstring*, std::wstring*) { return false; }
+
+bool PlayerEngine::GetStreamTitle(std::wstring& out) {
+    out.clear();
+    return false;
+}
+
+bool PlayerEngine::SetStreamSettings(const StreamSettings& settings) {
+    if (settings.bufferBlocks < 2) return false;
+    if (streamState >= kStreamConnecting) return false;
+    streamSettings = settings;
+    if (streamSettings.prebufferBlocks > streamSettings.bufferBlocks)
+        streamSettings.prebufferBlocks = streamSettings.bufferBlocks;
+    return true;
+}
+
+void PlayerEngine::GetStreamSettings(StreamSettings& settings) { settings = streamSettings; }
+
+int PlayerEngine::GetStreamBuffered() { return 0; }
+
+// ---------------------------------------------------------------- the decode thread
+
+int PlayerEngine::OutputBits() const {
+    if (sourceType == kSourceWav) return WavBitsPerSample(*this);
+    if (sourceType == kSourcePlugin) return pluginBits > 0 ? pluginBits : 16;
+    return 16;
+}
+
+void PlayerEngine::DecodeThread() {
+    if (playState != kStarting) SetPlayState(kStarting, 0);
+    if (!StartOutput()) {
+        FinishPlayback(false, true);
+        return;
+    }
+    if (playState != kPlaying) SetPlayState(kPlaying, 0);
+    for (;;) {
+        int result = RunDecodeStep();
+        if (result == kDecodeEnded) {
+            if (FinishPlayback(true, false)) return;
+        } else if (result == kDecodeStopped) {
+            FinishPlayback(false, false);
+            return;
+        } else {
+            FinishPlayback(false, true);
+            return;
+        }
+    }
+}
+
+int PlayerEngine::RunDecodeStep() {
+    switch (sourceType.load()) {
+        case kSourceMpeg: return DecodeStepMpeg(*this);
+        case kSourceOgg: return DecodeStepOgg(*this);
+        case kSourceWav: return DecodeStepWav(*this);
+        case kSourcePlugin: return DecodeStepPlugin(*this);
+        default: return kDecodeError;
+    }
+}
+
+bool PlayerEngine::StartOutput() {
+    if (stopRequested) return false;
+    // Stop holds engineLock while it waits for this thread: never wait for the lock blindly.
+    while (!engineLock.TryAcquire()) {
+        if (stopRequested) return false;
+        Sleep(1);
+    }
+    bool ok = false;
+    if (!stopRequested) {
+        const int bits = OutputBits();
+        if (output.OpenDevice(format.channels, format.sampleRate, bits)) {
+            outputBufferSize = output.BufferSize();
+            output.Start(true);
+            if (CreateSlotDecoder(*this)) {
+                bassBoost.Prepare(format.channels, format.sampleRate);
+                echo.Prepare(format.channels, format.sampleRate);
+                reverb.Prepare(format.channels, format.sampleRate);
+                if (format.channels == 2) chorus.Prepare(format.sampleRate);
+                prebufferWait = 1;
+                stopRequested = 0;
+                SetDecodePriority(THREAD_PRIORITY_BELOW_NORMAL);
+                ok = true;
+            }
+        }
+    }
+    engineLock.Release();
+    return ok;
+}
+
+void PlayerEngine::ApplyPreampIfEnabled(uint8_t* data, uint32_t length, int bits) {
+    if (eqEnabled) AudioOutput::ApplyPreamp(data, length, preampGain, bits);
+}
+
+void PlayerEngine::ResetForSeek() {
+    if (playState == kPlaying) prebufferWait = 1;
+    reverb.ClearLine();
+    echo.ClearLine();
+    bassBoost.ClearHistory();
+    chorus.Reset();
+    output.Reset();
+    seekRequested = 0;
+    pendingBuffer = nullptr;
+    pendingFree = 0;
+}
+
+void PlayerEngine::SubmitBuffer(WaveHeader* buffer, uint32_t length) {
+    const int bits = OutputBits();
+    const int channels = format.channels > 0 ? format.channels : 1;
+    const uint32_t bytesPerSample = static_cast<uint32_t>(bits / 8);
+    const uint32_t frameBytes = bytesPerSample * static_cast<uint32_t>(channels);
+    const int rate = format.sampleRate;
+    if (length > outputBufferSize) length = outputBufferSize;
+    length -= frameBytes ? length % frameBytes : 0;
+
+    if (sourceType != kSourceStream) {
+        if (atTrackStart) {
+            output.CancelFade();  // no fade at a track's first sample
+            if (outputSettings.suppressZeroSamples) {
+                uint32_t silent = AudioOutput::CountSilence(true, buffer->lpData, length, bits, channels);
+                if (silent >= length) {
+                    buffer->dwBufferLength = buffer->dwBytesRecorded = 0;
+                    output.QueueBuffer(buffer);
+                    startSample += length / frameBytes;
+                    Sleep(1);
+                    return;
+                }
+                if (silent > 0) {
+                    std::memmove(buffer->lpData, buffer->lpData + silent, length - silent);
+                    length -= silent;
+                    startSample += silent / frameBytes;
+                }
+            }
+            atTrackStart = 0;
+        } else if (outputSettings.suppressZeroSamples) {
+            if (endReached) {
+                buffer->dwBufferLength = buffer->dwBytesRecorded = 0;
+                output.QueueBuffer(buffer);
+                return;
+            }
+            // Signed: tracks shorter than ten seconds are in their last ten seconds throughout.
+            int64_t played = static_cast<int64_t>(startSample) + sentSamples;
+            if (played >= static_cast<int64_t>(totalSamples) - 10LL * rate) {
+                uint32_t silent = AudioOutput::CountSilence(false, buffer->lpData, length, bits, channels);
+                if (silent > bytesPerSample * static_cast<uint32_t>(rate) * channels / 100) {
+                    endReached = 1;
+                    length -= silent;
+                }
+            }
+        }
+    }
+
+    buffer->dwBufferLength = length;
+    buffer->dwBytesRecorded = length;
+    if (channels == 2) {
+        chorus.Process(bits, buffer->lpData, length);
+        surround.Process(bits, buffer->lpData, length);
+    }
+    bassBoost.Process(bits, buffer->lpData, length);
+    echo.Process(bits, buffer->lpData, length);
+    reverb.Process(bits, buffer->lpData, length);
+
+    PostMessage(WM_ENGINE_PEAKS, static_cast<uintptr_t>(output.PeakLeft()), output.PeakRight());
+    output.QueueBuffer(buffer);
+    if (frameBytes) sentSamples += length / frameBytes;
+
+    if (prebufferWait && playState == kPlaying) {
+        int64_t threshold = static_cast<int64_t>(outputSettings.bufferLenMs) * rate / 1000 *
+                            outputSettings.prebufferPercent / 100;
+        if (output.QueuedFrames() < threshold && output.QueuedCount() < output.RingCount()) return;
+        output.Start(false);
+        prebufferWait = 0;
+        SetDecodePriority(outputSettings.threadPriority);
+    }
+}
+
+bool PlayerEngine::FinishPlayback(bool drain, bool failed) {
+    if (drain) {
+        if (pendingBuffer) {
+            SubmitBuffer(pendingBuffer, outputBufferSize - pendingFree);
+            pendingBuffer = nullptr;
+            pendingFree = 0;
+        }
+        while (!output.AllPlayed()) {
+            if (prebufferWait && playState == kPlaying) {
+                output.Start(false);
+                prebufferWait = 0;
+            }
+            Sleep(1);
+            if (seekRequested) return false;
+            if (stopRequested) break;
+            PostMessage(WM_ENGINE_PEAKS, static_cast<uintptr_t>(output.PeakLeft()), output.PeakRight());
+        }
+    }
+    output.StopOutput();
+    echo.Release();
+    reverb.Release();
+    bassBoost.Release();
+    chorus.Release();
+    DestroySlotDecoder(*this);
+    if (!outputSettings.alwaysOpenDev || failed) output.CloseDevice();
+    if (sourceType == kSourceStream) streamState = kStreamIdle;
+    pendingBuffer = nullptr;
+    pendingFree = 0;
+    startSample = 0;
+    prebufferWait = 0;
+    stopRequested = 0;
+    seekRequested = 0;
+    RewindSource();
+    PostMessage(WM_ENGINE_PEAKS, 0, 0);
+    if (playState != kStopped) SetPlayState(kStopped, failed ? 1 : 0);
+    return true;
+}
+
+void PlayerEngine::RewindSource() {
+    switch (sourceType.load()) {
+        case kSourceMpeg: RewindMpeg(*this); break;
+        case kSourceOgg: RewindOgg(*this); break;
+        case kSourceWav: RewindWav(*this); break;
+        case kSourcePlugin: RewindPlugin(*this); break;
+        default: break;
+    }
+}
+
+}  // namespace vl

@@ -1,0 +1,156 @@
+#include "engine/spatial_effects.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <new>
+
+#include "engine/pcm_sample.h"
+
+namespace vl {
+
+namespace {
+
+// Lines hold one second; below a few entries the ring and its sweep have no room.
+constexpr int kMinChorusRate = 8;
+constexpr int kMaxChorusRate = 1000000;
+
+// Runs fn(sample16) -> sample16 over interleaved stereo frames of either width.
+template <typename Fn>
+void ForEachFrame(int bits, uint8_t* data, uint32_t length, Fn fn) {
+    if (data == nullptr || (bits != 8 && bits != 16)) return;
+    const uint32_t bytes = static_cast<uint32_t>(bits / 8);
+    const uint32_t frames = length / (2 * bytes);
+    uint8_t* p = data;
+    for (uint32_t f = 0; f < frames; ++f, p += 2 * bytes) {
+        if (bits == 16) {
+            int32_t l = ReadPcm16(p), r = ReadPcm16(p + 2);
+            fn(l, r);
+            WritePcm16(p, l);
+            WritePcm16(p + 2, r);
+        } else {
+            int32_t l = Pcm8To16(p[0]), r = Pcm8To16(p[1]);
+            fn(l, r);
+            p[0] = Pcm16To8(l);
+            p[1] = Pcm16To8(r);
+        }
+    }
+}
+
+}  // namespace
+
+int SpatialGain(int rate) {
+    // A negative rate would otherwise push the factor past what an int holds.
+    const double g = std::pow(10.0, rate * -0.00175) * 100;
+    return g >= INT_MAX ? INT_MAX : static_cast<int>(g);
+}
+
+// ---- Surround ----
+
+void Surround::SetParams(const EffectParams& params) {
+    enable_ = params.enable;
+    rate_ = std::clamp(params.rate, 0, 100);
+    gain_ = SpatialGain(rate_);
+}
+
+void Surround::GetParams(EffectParams& params) const {
+    params.enable = enable_;
+    params.delay = 0;
+    params.rate = rate_;
+}
+
+void Surround::Process(int bits, uint8_t* data, uint32_t length) {
+    const int rate = rate_, gain = gain_;
+    if (enable_ == 0 || rate == 0) return;
+    ForEachFrame(bits, data, length, [rate, gain](int32_t& l, int32_t& r) {
+        const int32_t L = l, R = r;
+        l = Clamp16(gain * (L + rate * (L - R) / 100) / 100);
+        r = Clamp16(gain * (R + (R - L) * rate / 100) / 100);
+    });
+}
+
+// ---- 3D chorus ----
+
+Chorus3D::Chorus3D() { Reset(); }
+
+Chorus3D::~Chorus3D() { Release(); }
+
+void Chorus3D::SetParams(const EffectParams& params) {
+    Locked hold(lock_);
+    enable_ = params.enable;
+    rate_ = params.rate;
+    Reset();
+}
+
+void Chorus3D::GetParams(EffectParams& params) const {
+    params.enable = enable_;
+    params.rate = rate_;
+}
+
+void Chorus3D::Prepare(int sampleRate) {
+    Locked hold(lock_);
+    Release();
+    if (sampleRate < kMinChorusRate || sampleRate > kMaxChorusRate) return;  // stays unprepared
+    line_[0] = new (std::nothrow) int32_t[static_cast<size_t>(sampleRate)];
+    line_[1] = new (std::nothrow) int32_t[static_cast<size_t>(sampleRate)];
+    if (line_[0] == nullptr || line_[1] == nullptr) {
+        Release();
+        return;
+    }
+    size_ = sampleRate;
+    baseDelay_ = sampleRate * 6 / 1000;
+    step_ = 1;
+    Reset();
+}
+
+void Chorus3D::Reset() {
+    Locked hold(lock_);
+    write_[0] = write_[1] = 0;
+    sweep_[0] = 0;
+    sweep_[1] = size_ / 2;
+    for (int32_t* line : line_)
+        if (line != nullptr) std::fill(line, line + size_, 0);
+    gain_ = SpatialGain(rate_);
+}
+
+void Chorus3D::Release() {
+    Locked hold(lock_);
+    delete[] line_[0];
+    delete[] line_[1];
+    line_[0] = line_[1] = nullptr;
+    size_ = 0;
+}
+
+void Chorus3D::Process(int bits, uint8_t* data, uint32_t length) {
+    Locked hold(lock_);
+    if (enable_ == 0 || rate_ == 0 || size_ == 0 || line_[0] == nullptr || line_[1] == nullptr) return;
+
+    const int ring = size_ - 1;  // the lines are used as rings of size - 1 entries
+    const int half = size_ / 2;
+    auto one = [&](int c, int32_t x) -> int32_t {
+        int32_t* line = line_[c];
+        // Triangle sweep of the extra delay, in 1/256 samples.
+        const int t = sweep_[c] < half ? sweep_[c] : size_ - sweep_[c];
+        int64_t pos = int64_t{write_[c] - baseDelay_} * 256 - int64_t{step_} * t;
+        if (pos < 0) pos += int64_t{ring} * 256;
+        const int i = static_cast<int>(pos >> 8);
+        const int frac = static_cast<int>(pos & 255);
+        const int j = i + 1 == ring ? 0 : i + 1;
+        const int64_t delayed = int64_t{line[i]} * (256 - frac) + int64_t{line[j]} * frac;
+
+        line[write_[c]] = x;
+        if (++write_[c] >= ring) write_[c] = 0;
+        if (++sweep_[c] >= ring) sweep_[c] = 0;
+
+        // 128-bit so that a rate far outside the page's 0..100 saturates instead of overflowing.
+        const __int128 v = static_cast<__int128>(int64_t{x} * 256 - delayed * rate_ / 100) * gain_ / 100;
+        const __int128 result = v >> 8;
+        return result < -32768 ? -32768 : (result > 32767 ? 32767 : static_cast<int32_t>(result));
+    };
+    ForEachFrame(bits, data, length, [&](int32_t& l, int32_t& r) {
+        l = one(0, l);
+        r = one(1, r);
+    });
+}
+
+}  // namespace vl
