@@ -155,15 +155,18 @@ TEST_P(WaveOutBackends, ResetWhileACallbackIsRunning) {
     ASSERT_EQ(WaveOut::Open(device, WaveFormat{}, &Gate::Callback, reinterpret_cast<uintptr_t>(&gate)),
               MMSYSERR_NOERROR);
     Buffers bufs(4, 441 * 4);
-    std::unique_lock<std::mutex> holdB(gate.lockB);
+    std::atomic<bool> holding{false};
+    std::thread holder([&] {  // another thread holds the callback's lock for a while
+        std::lock_guard<std::mutex> lock(gate.lockB);
+        holding = true;
+        while (!gate.entered) std::this_thread::sleep_for(1ms);
+        std::this_thread::sleep_for(30ms);
+    });
+    while (!holding) std::this_thread::sleep_for(1ms);
     for (auto& h : bufs.headers) device->Write(&h);
     while (!gate.entered) std::this_thread::sleep_for(1ms);
-    std::thread releaser([&] {
-        std::this_thread::sleep_for(30ms);
-        holdB.unlock();
-    });
     EXPECT_EQ(device->Reset(), MMSYSERR_NOERROR);
-    releaser.join();
+    holder.join();
     EXPECT_EQ(gate.rec.Count(), 4u);
     EXPECT_EQ(gate.rec.done.front(), &bufs.headers[0]);
 }
