@@ -9,15 +9,29 @@
 namespace vl {
 
 class PlayerEngine;
+class FileReader;
 
 bool ParseHeader(const uint8_t bytes[4], MpegHeader& header);
+// Cheap test of three header bytes used while searching for a frame.
 bool QuickSyncTest(const uint8_t* bytes);
 bool IsMpegFile(const std::wstring& path);
+// The content test over the first bytes of a file.
+bool IsMpegData(const uint8_t* data, uint32_t count);
 bool OpenMpeg(PlayerEngine& engine, const std::wstring& path);
 bool EstimateFile(PlayerEngine& engine);
 bool ScanFile(PlayerEngine& engine);
+// The same over any reader: fill the format record and the length in sample frames.
+bool EstimateFile(FileReader& reader, FormatRecord& format, uint32_t& totalSamples);
+bool ScanFile(FileReader& reader, FormatRecord& format, uint32_t& totalSamples);
+// From the reader's position, the next position that passes the quick sync test (and, for
+// FindFrame, has this version and layer); the reader is left there. kNoPosition at the end.
+int64_t FindSync(FileReader& reader);
+int64_t FindFrame(FileReader& reader, int version, int layer);
 bool SeekMpeg(PlayerEngine& engine, int ms);
 int DecodeStepMpeg(PlayerEngine& engine);
+// Decodes frames from data into the engine's pending output buffers; returns the bytes
+// consumed. Stops when it needs more input, or on a seek or stop request.
+uint32_t DecodeBuffer(PlayerEngine& engine, const uint8_t* data, uint32_t length);
 void RewindMpeg(PlayerEngine& engine);
 // Decoder slot of the engine: create/destroy/reset the live decoder with the slot's equalizer.
 bool CreateSlotDecoder(PlayerEngine& engine);
