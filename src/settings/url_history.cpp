@@ -1,0 +1,46 @@
+#include "settings/url_history.h"
+
+#include "platform/registry.h"
+#include "settings/registry_keys.h"
+
+namespace vl {
+
+namespace {
+std::wstring LocationName(int index) { return L"Location" + std::to_wstring(index); }
+}  // namespace
+
+std::vector<std::wstring> ReadUrlHistory() {
+    std::vector<std::wstring> out;
+    RegKey key;
+    if (!key.Open(HKEY_CURRENT_USER, kUrlHistoryKey)) return out;
+    for (int i = 0; i < kUrlHistoryShown; ++i) {
+        std::wstring url;
+        if (key.QueryString(LocationName(i), url, 520)) out.push_back(url);
+    }
+    return out;
+}
+
+bool AddUrlToHistory(const std::wstring& url) {
+    RegKey key;
+    if (!key.Create(HKEY_CURRENT_USER, kUrlHistoryKey)) return false;
+    // Whole values move, whatever their size, so no entry is left behind twice.
+    for (int i = kUrlHistoryShown - 1; i >= 0; --i) {
+        uint32_t type = REG_NONE, size = 0;
+        if (!key.QueryValue(LocationName(i), &type, nullptr, &size)) continue;
+        std::string data(size, '\0');
+        if (key.QueryValue(LocationName(i), &type, data.data(), &size))
+            key.SetValue(LocationName(i + 1), type, data.data(), size);
+    }
+    key.SetString(LocationName(0), url);
+    return key.Close();
+}
+
+std::wstring MakeUrlFromTyped(const std::wstring& typed) {
+    if (typed.empty()) return std::wstring();
+    static const std::wstring kPrefix = L"http://";
+    std::wstring url = typed.compare(0, kPrefix.size(), kPrefix) == 0 ? typed : kPrefix + typed;
+    if (url.size() > static_cast<size_t>(kUrlMaxLength)) url.resize(kUrlMaxLength);
+    return url;
+}
+
+}  // namespace vl
