@@ -1,5 +1,6 @@
 #pragma once
-// Ogg Vorbis fixtures made at test time (sox + oggenc) and reference decodes (oggdec).
+// Ogg Vorbis fixtures made at test time (sox + oggenc) and reference decodes (oggdec);
+// compare them with audio_compare.h.
 #include <string>
 #include <vector>
 
@@ -13,8 +14,5 @@ std::string MakeOggFile(const std::string& dir, const std::string& name, int sam
                         double seconds, const std::vector<std::string>& comments = {});
 // The file decoded by oggdec to 16-bit PCM.
 bool DecodeOggReference(const std::string& oggPath, PcmData& pcm);
-// Signal-to-noise ratio in dB of `frames` frames of got (from gotFrame) against ref (from
-// refFrame); 200 when they are equal.
-double SnrDb(const PcmData& ref, size_t refFrame, const PcmData& got, size_t gotFrame, size_t frames);
 
 }  // namespace vl::test
