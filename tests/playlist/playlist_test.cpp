@@ -422,6 +422,19 @@ TEST_F(PlaylistTest, FailedSaveKeepsTheOldFile) {
     EXPECT_EQ(test::ReadFile(NativePath(kept)), "old");
 }
 
+TEST_F(PlaylistTest, StreamStatusFollowsTheStreamState) {
+    const std::pair<int, const wchar_t*> rows[] = {
+        {kStreamNone, L""}, {kStreamIdle, L""}, {kStreamConnecting, L"Connecting..."},
+        {kStreamBuffering, L"Buffering...   0%"}, {kStreamReceiving, L""}};
+    std::wstring status = L"old";
+    for (const auto& row : rows) {
+        engine_->streamState = row.first;
+        list_->GetStreamStatus(status);
+        EXPECT_EQ(status, row.second) << "state " << row.first;
+    }
+    engine_->streamState = kStreamNone;
+}
+
 TEST_F(PlaylistTest, DefaultPlaylistLivesInTheDataFolder) {
     EXPECT_EQ(Playlist::GetDefaultPlaylistPath(), JoinPath(dir_, L"versolune.m3u"));
 }
