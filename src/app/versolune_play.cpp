@@ -16,8 +16,8 @@ using namespace vl;
 namespace {
 
 const char kUsage[] =
-    "usage: versolune-play [options] FILE...\n"
-    "Plays MPEG audio (and every other supported) file one after the other.\n"
+    "usage: versolune-play [options] FILE|URL...\n"
+    "Plays the files and http:// stream URLs one after the other.\n"
     "\n"
     "  --audio BACKEND      alsa[:DEVICE], null, null-fast, wav:PATH, wav-fast:PATH, auto\n"
     "  --info               print format and tags of each file, do not play\n"
@@ -35,6 +35,7 @@ const char kUsage[] =
     "  --fade               fade in after seeks\n"
     "  --suppress-zero      cut leading and trailing silence\n"
     "  --always-open        keep the audio device open between tracks\n"
+    "  --titles             print stream titles (title TEXT) and the station once known\n"
     "  -q                   quiet: do not print play-state changes\n"
     "  --help               this text\n"
     "\n"
@@ -45,6 +46,7 @@ struct Options {
     std::string audio;
     bool info = false;
     bool quiet = false;
+    bool titles = false;
     int seekMs = -1;
     int stopAfterMs = -1;
     bool haveEq = false;
@@ -91,6 +93,8 @@ int ParseOptions(int argc, char** argv, Options& o) {
             return -1;
         } else if (a == "-q") {
             o.quiet = true;
+        } else if (a == "--titles") {
+            o.titles = true;
         } else if (a == "--info") {
             o.info = true;
         } else if (a == "--scan") {
@@ -182,20 +186,48 @@ void PrintInfo(PlayerEngine& engine) {
     std::fflush(stdout);
 }
 
+// Station texts and titles of a stream, each printed when it first appears or changes.
+struct StreamPrinter {
+    bool stationShown = false;
+    std::wstring lastTitle;
+
+    void Poll(PlayerEngine& engine) {
+        if (stationShown) return;
+        std::wstring name, genre, url;
+        if (!engine.GetStreamInfo(&name, &genre, &url)) return;
+        stationShown = true;
+        std::printf("station name=%s genre=%s url=%s\n", Quoted(name.c_str()).c_str(), Quoted(genre.c_str()).c_str(),
+                    Quoted(url.c_str()).c_str());
+        std::fflush(stdout);
+    }
+    void Title(PlayerEngine& engine) {
+        std::wstring title;
+        engine.GetStreamTitle(title);
+        if (title == lastTitle) return;
+        lastTitle = title;
+        std::printf("title %s\n", WideToUtf8(title).c_str());
+        std::fflush(stdout);
+    }
+};
+
 // Plays the open source to its end; true when the run ended normally.
 bool PlayOne(PlayerEngine& engine, MessageQueue& queue, const Options& o) {
     if (o.seekMs >= 0) engine.Seek(o.seekMs);
     if (!engine.Play()) return false;
     bool stopping = false;
+    StreamPrinter stream;
     for (;;) {
         Message m;
-        if (!queue.Get(m, 20)) {
+        bool got = queue.Get(m, 20);
+        if (o.titles && engine.GetSourceType() == kSourceStream) stream.Poll(engine);
+        if (!got) {
             if (!stopping && o.stopAfterMs >= 0 && engine.GetPosition() >= o.stopAfterMs) {
                 stopping = true;
                 engine.Stop();
             }
             continue;
         }
+        if (m.message == WM_ENGINE_TITLE && o.titles) stream.Title(engine);
         if (m.message != WM_ENGINE_STATE) continue;
         int state = static_cast<int>(m.wParam);
         if (state == kStopped) {
@@ -236,7 +268,8 @@ int main(int argc, char** argv) {
 
     int status = 0;
     for (const auto& file : o.files) {
-        if (!engine.Open(WidePath(file))) {
+        bool isUrl = file.compare(0, 7, "http://") == 0;
+        if (isUrl ? !engine.OpenStream(WidePath(file)) : !engine.Open(WidePath(file))) {
             std::fprintf(stderr, "versolune-play: cannot open %s\n", file.c_str());
             status = 1;
             continue;
