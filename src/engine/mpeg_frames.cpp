@@ -2,6 +2,7 @@
 // open-time length estimate (VBR tag or full scan).
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "engine/file_reader.h"
 #include "engine/mpeg_input.h"
@@ -21,6 +22,7 @@ constexpr int kRates[3][3] = {{44100, 48000, 32000}, {22050, 24000, 16000}, {110
 
 constexpr uint32_t kWindow = 512;
 constexpr uint32_t kContentTestBytes = 4096;
+constexpr uint32_t kSearchBlock = 0x10000;
 
 bool SameStream(const MpegHeader& a, const MpegHeader& b) {
     return a.version == b.version && a.layer == b.layer && a.sampleRate == b.sampleRate;
@@ -80,6 +82,48 @@ int64_t SearchFrom(FileReader& reader, Match match) {
         have = 3 + got;
     }
 }
+
+// Reads a file through one large block, so that searches over files full of header-like bytes
+// cost one pass instead of a read per candidate.
+class BlockCache {
+public:
+    explicit BlockCache(FileReader& reader) : reader_(reader), block_(new (std::nothrow) uint8_t[kSearchBlock]) {}
+    bool Ok() const { return block_ != nullptr; }
+
+    // The 4 bytes at pos; false on a short read.
+    bool Get4(int64_t pos, uint8_t out[4]) {
+        if (!Holds(pos, 4) && (!Load(pos) || have_ < 4)) return false;
+        std::memcpy(out, block_.get() + (pos - base_), 4);
+        return true;
+    }
+
+    // The first position from pos on that passes the quick sync test; kNoPosition at the end.
+    int64_t NextSync(int64_t pos) {
+        for (;;) {
+            if (!Holds(pos, 3) && (!Load(pos) || have_ < 3)) return kNoPosition;
+            for (uint32_t i = static_cast<uint32_t>(pos - base_); i + 3 <= have_; ++i)
+                if (QuickSyncTest(block_.get() + i)) return base_ + i;
+            if (have_ < kSearchBlock) return kNoPosition;
+            pos = base_ + have_ - 2;
+        }
+    }
+
+private:
+    bool Holds(int64_t pos, uint32_t n) const { return base_ >= 0 && pos >= base_ && pos + n <= base_ + have_; }
+    bool Load(int64_t pos) {
+        base_ = -1;
+        have_ = 0;
+        if (!block_ || pos < 0 || reader_.Seek(pos, FILE_BEGIN) != pos) return false;
+        if (!reader_.Read(block_.get(), kSearchBlock, have_)) return false;
+        base_ = pos;
+        return true;
+    }
+
+    FileReader& reader_;
+    std::unique_ptr<uint8_t[]> block_;
+    int64_t base_ = -1;
+    uint32_t have_ = 0;
+};
 
 }  // namespace
 
@@ -170,20 +214,22 @@ bool EstimateFile(FileReader& reader, FormatRecord& format, uint32_t& totalSampl
     Locked lock(reader.Lock());
     format = FormatRecord();
     totalSamples = 0;
-    if (reader.Seek(0, FILE_BEGIN) != 0) return false;
-    int64_t v = FindSync(reader);
+    BlockCache cache(reader);
+    if (!cache.Ok()) return false;
+    // The first header that a header of the same stream follows one frame on; a short read
+    // of either ends the search.
     MpegHeader h;
+    int64_t v = cache.NextSync(0);
     for (;;) {
         if (v == kNoPosition) return false;
         uint8_t b[4];
-        if (!ReadAt(reader, v, b, 4)) return false;
+        if (!cache.Get4(v, b)) return false;
         if (ParseHeader(b, h)) {
             MpegHeader next;
-            if (!ReadAt(reader, v + h.frameLength, b, 4)) return false;
+            if (!cache.Get4(v + h.frameLength, b)) return false;
             if (ParseHeader(b, next) && SameStream(h, next)) break;
         }
-        reader.Seek(v + 1, FILE_BEGIN);
-        v = FindSync(reader);
+        v = cache.NextSync(v + 1);
     }
     format = h;
     const uint64_t size = static_cast<uint64_t>(reader.GetSize());
@@ -208,11 +254,12 @@ bool ScanFile(FileReader& reader, FormatRecord& format, uint32_t& totalSamples) 
     Locked lock(reader.Lock());
     format = FormatRecord();
     totalSamples = 0;
-    if (reader.Seek(0, FILE_BEGIN) != 0) return false;
-    int64_t pos = FindSync(reader);
+    BlockCache cache(reader);
+    if (!cache.Ok()) return false;
+    int64_t pos = cache.NextSync(0);
     if (pos == kNoPosition) return false;
     uint8_t b[4];
-    bool ok = ReadAt(reader, pos, b, 4);
+    bool ok = cache.Get4(pos, b);
     int64_t count = 0, sumLength = 0, sumBitrate = 0;
     int64_t prevPos = 0;
     MpegHeader prev, first;
@@ -245,11 +292,10 @@ bool ScanFile(FileReader& reader, FormatRecord& format, uint32_t& totalSamples) 
                 restart = prevPos + 1;
                 chained = false;
             }
-            if (reader.Seek(restart, FILE_BEGIN) != restart) break;
-            pos = FindSync(reader);
+            pos = cache.NextSync(restart);
             if (pos == kNoPosition) break;
         }
-        ok = ReadAt(reader, pos, b, 4);
+        ok = cache.Get4(pos, b);
     }
     if (count == 0) return false;
     if (!stored) format = first;

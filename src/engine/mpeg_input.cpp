@@ -210,7 +210,8 @@ int DecodeStepMpeg(PlayerEngine& engine) {
         engine.decodeLock.Release();
         if (!ok || got == 0) {
             // End of data: decode the last frame, which libmad only takes with guard bytes
-            // behind it, then drain.
+            // behind it. The decode thread then drains the output (and comes back here when
+            // a seek arrives meanwhile).
             if (!tailDone && fill > 0) {
                 tailDone = true;
                 std::memset(data + fill, 0, MAD_BUFFER_GUARD);
@@ -219,8 +220,7 @@ int DecodeStepMpeg(PlayerEngine& engine) {
                 if (engine.stopRequested) return kDecodeStopped;
                 if (engine.seekRequested) continue;
             }
-            if (engine.FinishPlayback(true, false)) return kDecodeEnded;
-            continue;  // a seek arrived while draining
+            return kDecodeEnded;
         }
         fill += got;
         uint32_t used = DecodeBuffer(engine, data, fill);

@@ -163,7 +163,18 @@ int DecodePcm(PlayerEngine& engine, WavState& wav) {
     }
 }
 
+// Hands out the rest of a converted block that did not fit one output buffer.
+void TakeSpill(PlayerEngine& engine, WavState& wav) {
+    uint32_t k = std::min<uint32_t>(static_cast<uint32_t>(wav.spill.size() - wav.spillUsed), engine.pendingFree);
+    uint8_t* at = engine.pendingBuffer->lpData + (engine.outputBufferSize - engine.pendingFree);
+    std::memcpy(at, wav.spill.data() + wav.spillUsed, k);
+    engine.ApplyPreampIfEnabled(at, k, wav.destination.wBitsPerSample);
+    engine.pendingFree -= k;
+    wav.spillUsed += k;
+}
+
 int DecodeConverted(PlayerEngine& engine, WavState& wav) {
+    const uint32_t align = wav.source.nBlockAlign;
     for (;;) {
         if (engine.pendingBuffer) {
             engine.SubmitBuffer(engine.pendingBuffer, engine.outputBufferSize - engine.pendingFree);
@@ -177,11 +188,23 @@ int DecodeConverted(PlayerEngine& engine, WavState& wav) {
         if (engine.seekRequested) {
             engine.ResetForSeek();
             wav.acmStream->Reset();
+            wav.spill.clear();
+            wav.spillUsed = 0;
             engine.decodeLock.Release();
+        } else if (wav.spillUsed < wav.spill.size()) {
+            engine.decodeLock.Release();
+            TakeSpill(engine, wav);
+            if (wav.dataPosition >= wav.dataSize && wav.spillUsed >= wav.spill.size()) return kDecodeEnded;
         } else {
-            uint32_t n = 0;
-            if (!wav.acmStream->Size(engine.pendingFree, n, ACM_STREAMSIZEF_DESTINATION)) n = 0;
-            n = static_cast<uint32_t>(std::min<int64_t>({static_cast<int64_t>(n), wav.dataSize - wav.dataPosition, 4096}));
+            uint32_t fit = 0;
+            if (!wav.acmStream->Size(engine.pendingFree, fit, ACM_STREAMSIZEF_DESTINATION)) fit = 0;
+            const int64_t left = wav.dataSize - wav.dataPosition;
+            uint32_t n = static_cast<uint32_t>(std::min<int64_t>({static_cast<int64_t>(fit), left, 4096}));
+            // Only whole blocks convert: a cut block would be consumed without being played.
+            n -= n % align;
+            // A block whose output is larger than a whole buffer converts on the side.
+            const bool toSpill = fit < align && left >= align;
+            if (toSpill) n = align;
             uint32_t got = 0;
             bool ok = n > 0 && engine.fileReader.Read(wav.sourceBuffer.data(), n, got);
             if (!ok && n > 0 && engine.fileReader.LastError() != 0) {
@@ -194,13 +217,27 @@ int DecodeConverted(PlayerEngine& engine, WavState& wav) {
             AcmStreamHeader header;
             header.source = wav.sourceBuffer.data();
             header.sourceLength = got;
-            header.destination = engine.pendingBuffer->lpData + (engine.outputBufferSize - engine.pendingFree);
-            header.destinationLength = engine.pendingFree;
+            if (toSpill) {
+                uint32_t size = 0;
+                if (!wav.acmStream->Size(got, size, ACM_STREAMSIZEF_SOURCE)) return kDecodeError;
+                wav.spill.assign(size, 0);
+                header.destination = wav.spill.data();
+                header.destinationLength = size;
+            } else {
+                header.destination = engine.pendingBuffer->lpData + (engine.outputBufferSize - engine.pendingFree);
+                header.destinationLength = engine.pendingFree;
+            }
             if (!wav.acmStream->Convert(header)) return kDecodeError;
-            uint32_t used = std::min(header.destinationLengthUsed, engine.pendingFree);
-            engine.ApplyPreampIfEnabled(header.destination, used, wav.destination.wBitsPerSample);
-            engine.pendingFree -= used;
-            if (wav.dataPosition >= wav.dataSize) return kDecodeEnded;
+            if (toSpill) {
+                wav.spill.resize(std::min<size_t>(header.destinationLengthUsed, wav.spill.size()));
+                wav.spillUsed = 0;
+                TakeSpill(engine, wav);
+            } else {
+                uint32_t used = std::min(header.destinationLengthUsed, engine.pendingFree);
+                engine.ApplyPreampIfEnabled(header.destination, used, wav.destination.wBitsPerSample);
+                engine.pendingFree -= used;
+            }
+            if (wav.dataPosition >= wav.dataSize && wav.spillUsed >= wav.spill.size()) return kDecodeEnded;
         }
         if (engine.stopRequested) return kDecodeStopped;
     }

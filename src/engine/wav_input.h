@@ -20,6 +20,8 @@ struct WavState {
     int64_t dataSize = 0;
     int64_t dataPosition = 0;           // bytes consumed from the data chunk
     std::vector<uint8_t> sourceBuffer;  // 4096 bytes for one conversion
+    std::vector<uint8_t> spill;         // a converted block larger than one output buffer
+    size_t spillUsed = 0;               // bytes of it already handed out
 };
 
 bool OpenWav(PlayerEngine& engine, const std::wstring& path);

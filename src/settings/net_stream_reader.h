@@ -15,11 +15,34 @@
 namespace vl {
 
 constexpr uint32_t kStreamBlockSize = 2048;
+// The longest ICY metadata block: the length byte, then up to 255 × 16 bytes of text.
+constexpr uint32_t kMaxMetaBlock = 255 * 16 + 1;
+// Redirects followed by one Open; a longer chain (or a loop) fails the open.
+constexpr int kMaxStreamRedirects = 10;
 
 struct StreamBlock {
     uint8_t data[kStreamBlockSize];
     uint32_t fill = 0;
     uint32_t readPos = 0;
+};
+
+class IcyHeadReader;
+
+// A list of blocks, oldest first, kept in a ring over a PtrArray whose slots are sized once per
+// Open, so moving blocks between lists while streaming allocates nothing.
+class StreamBlockList {
+public:
+    bool Reserve(int capacity);
+    void Release();
+    int Count() const { return count_; }
+    StreamBlock* Front() const;
+    StreamBlock* PopFront();
+    bool PushBack(StreamBlock* block);
+
+private:
+    PtrArray slots_;
+    int head_ = 0;
+    int count_ = 0;
 };
 
 class NetStreamReader {
@@ -60,7 +83,7 @@ public:
     // Removes ICY metadata from one received piece in place; returns the bytes removed.
     // Public for tests and the fuzzer.
     uint32_t StripMetadata(uint8_t* data, uint32_t length);
-    void SetMetaInterval(int interval) { metaInterval_ = interval; metaCountdown_ = interval; }
+    void SetMetaInterval(int interval) { metaInterval_ = interval < 0 ? 0 : interval; metaCountdown_ = metaInterval_; }
 
 private:
     void ReceiveThread();
@@ -68,6 +91,8 @@ private:
     void CloseSocket();
     void FreeBlocks();
     void AnnounceTitle();
+    bool WaitSocket(int fd, bool forWrite, int maxSlices);
+    bool ReceiveHead(int fd, IcyHeadReader& reader);
 
     std::atomic<MessageSink*> notifyWindow_{nullptr};
     CriticalSection blockLock_;
@@ -82,18 +107,26 @@ private:
     int useProxy_ = 0;
     std::wstring stationName_, stationGenre_, stationUrl_;
     std::atomic<int> hasStationHeaders_{0};
-    std::string metaBuffer_;  // the current metadata block: length byte, then text
+    // The current metadata block as received: length byte, then text. Guarded by textLock_.
+    uint8_t metaBuffer_[kMaxMetaBlock] = {};
     int metaLength_ = 0;
     std::atomic<int> stopRequested_{0};
     std::atomic<int> endOfStream_{0};
     int bufferBlocks_ = 32;
     int prebufferBlocks_ = 16;
     Event connectedEvent_{true, false};
-    PtrArray dataList_;
+    StreamBlockList dataList_;
     Event dataEvent_{true, true};
-    PtrArray freeList_;
+    StreamBlockList freeList_;
     Event freeEvent_{true, true};
-    wchar_t titleBuffer_[260] = {};  // posted with WM_ENGINE_TITLE
+    wchar_t titleBuffer_[260] = {};  // posted with WM_ENGINE_TITLE; its last unit stays zero
+    // Texts the window reads while the receive thread writes them: url, proxy, user agent,
+    // station texts, the metadata block and the title buffer.
+    mutable CriticalSection textLock_;
+    int winsockReady_ = 1;
+    Event threadSignal_{true, false};  // set when the thread connected or ended
+    StreamBlock* currentBlock_ = nullptr;  // the block the receive thread fills
+    int poolBlocks_ = 0;                   // blocks allocated by Open, freed by Close
 };
 
 }  // namespace vl

@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "platform/text.h"
+#include "settings/ini_reader.h"
 
 namespace vl {
 
@@ -15,38 +16,6 @@ bool IsTrailingBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r'; 
 std::wstring TrimLine(std::wstring line) {
     while (!line.empty() && IsTrailingBlank(line.back())) line.pop_back();
     return line;
-}
-
-// One value of an 8-bit section/key file: the first section of that exact name, the key
-// before the first '=' matched exactly, ';' lines are comments, the value loses its line end
-// and trailing blanks. Every lookup starts again at the beginning of the file.
-bool LookupIniValue(FILE* file, const std::wstring& section, const std::wstring& key, std::wstring& value) {
-    value.clear();
-    if (!file) return false;
-    std::rewind(file);
-    std::string sectionBytes = WideToAnsi(section);
-    std::string keyBytes = WideToAnsi(key);
-    char line[260];
-    bool inSection = false;
-    while (std::fgets(line, sizeof(line), file)) {
-        if (!inSection) {
-            if (line[0] != '[') continue;
-            char* close = std::strchr(line, ']');
-            if (close) *close = 0;
-            inSection = sectionBytes == line + 1;
-            continue;
-        }
-        if (line[0] == '[') return false;
-        if (line[0] == ';') continue;
-        char* equals = std::strchr(line, '=');
-        if (!equals) continue;
-        if (keyBytes != std::string(line, static_cast<size_t>(equals - line))) continue;
-        std::string rest(equals + 1);
-        if (!rest.empty() && rest.back() == '\n') rest.pop_back();
-        value = TrimLine(AnsiToWide(rest));
-        return true;
-    }
-    return false;
 }
 
 }  // namespace
@@ -90,8 +59,8 @@ std::vector<PlaylistFileItem> ParsePls(FILE* file) {
     if (!file) return items;
     for (int n = 1;; ++n) {
         PlaylistFileItem item;
-        if (!LookupIniValue(file, L"playlist", L"File" + std::to_wstring(n), item.path)) break;
-        LookupIniValue(file, L"playlist", L"Title" + std::to_wstring(n), item.title);
+        if (!ReadIniValue(file, L"playlist", L"File" + std::to_wstring(n), item.path)) break;
+        ReadIniValue(file, L"playlist", L"Title" + std::to_wstring(n), item.title);
         items.push_back(std::move(item));
     }
     return items;

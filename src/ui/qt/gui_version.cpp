@@ -1,0 +1,7 @@
+#include "ui/qt/gui_version.h"
+
+namespace vl {
+
+QString GuiVersionText() { return QStringLiteral("Versolune " VERSOLUNE_VERSION); }
+
+}  // namespace vl
