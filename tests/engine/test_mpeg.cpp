@@ -401,5 +401,41 @@ TEST(MpegDecoderPcm, EqualizerFlatIsTransparentAndBandsChangeTheLevel) {
     EXPECT_EQ(DecodeAll(path, 16, 8192, &eq), plain);
 }
 
+TEST(MpegDecoderPcm, KeepsTheOutputLayoutWhenTheStreamSwitchesChannels) {
+    // Mono frames followed by stereo frames of the same rate, as a radio stream may send them.
+    std::string mono = test::ReadFile(Fixture("mono_44k.mp3"));
+    std::string stereo = test::ReadFile(Fixture("cbr_44k_stereo.mp3"));
+    std::string joined = WriteTemp(mono + stereo, "switch.mp3");
+    std::vector<uint8_t> monoPcm = DecodeAll(Fixture("mono_44k.mp3"), 16, 8192);
+    std::vector<uint8_t> stereoPcm = DecodeAll(Fixture("cbr_44k_stereo.mp3"), 16, 8192);
+
+    std::string in = test::ReadFile(joined);
+    in.append(MAD_BUFFER_GUARD, '\0');
+    MpegDecoder* d = MpegDecoder::Create();
+    d->SetOutputChannels(2);
+    std::vector<uint8_t> pcm, out(4096);
+    size_t pos = 0;
+    for (;;) {
+        uint32_t consumed = 0, produced = 0;
+        int r = d->Decode(reinterpret_cast<const uint8_t*>(in.data()) + pos, uint32_t(in.size() - pos), out.data(),
+                          uint32_t(out.size()), consumed, produced, 16, 0);
+        pcm.insert(pcm.end(), out.begin(), out.begin() + produced);
+        if (r == MpegDecoder::kNeedInput) break;
+        pos += r < 0 ? 1 : consumed;
+    }
+    d->Destroy();
+    // Every frame comes out as stereo: the mono part doubled, the stereo part as it is (its
+    // first frames may differ while the bit reservoir of the mono part is in use).
+    const size_t monoFrames = monoPcm.size() / 2;
+    ASSERT_GE(pcm.size() / 4, monoFrames + stereoPcm.size() / 4 - 2 * 1152);
+    for (size_t i = 0; i < monoFrames; ++i) {
+        ASSERT_EQ(Sample16(pcm, 2 * i), Sample16(monoPcm, i)) << i;
+        ASSERT_EQ(Sample16(pcm, 2 * i + 1), Sample16(monoPcm, i)) << i;
+    }
+    const size_t tail = 44100;  // compare the last second of the stereo part
+    for (size_t i = 1; i <= tail; ++i)
+        ASSERT_EQ(Sample16(pcm, pcm.size() / 2 - i), Sample16(stereoPcm, stereoPcm.size() / 2 - i)) << i;
+}
+
 }  // namespace
 }  // namespace vl

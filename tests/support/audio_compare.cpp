@@ -3,26 +3,17 @@
 #include <algorithm>
 #include <cmath>
 
+#include "support/shell_quote.h"
 #include "support/test_support.h"
 
 namespace vl::test {
-
-namespace {
-
-std::string Quote(const std::string& s) {
-    std::string out = "'";
-    for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
-}  // namespace
 
 bool ReferenceDecode(const std::string& path, PcmData& out) {
     std::string wav = TempDir() + "/reference.wav";
     std::string ext = path.size() > 4 ? path.substr(path.size() - 4) : "";
     std::string cmd = (ext == ".mp3" || ext == ".mp2" || ext == ".mpa")
-                          ? "mpg123 -q --no-gapless -w " + Quote(wav) + " " + Quote(path)
-                          : "ffmpeg -v error -y -i " + Quote(path) + " -c:a pcm_s16le " + Quote(wav);
+                          ? "mpg123 -q --no-gapless -w " + ShellQuote(wav) + " " + ShellQuote(path)
+                          : "ffmpeg -v error -y -i " + ShellQuote(path) + " -c:a pcm_s16le " + ShellQuote(wav);
     if (RunCommand(cmd + " 2>/dev/null") != 0) return false;
     return ReadWav(wav, out);
 }

@@ -1,0 +1,18 @@
+#pragma once
+// Ogg Vorbis fixtures made at test time (sox + oggenc) and reference decodes (oggdec);
+// compare them with audio_compare.h.
+#include <string>
+#include <vector>
+
+#include "support/wav_file.h"
+
+namespace vl::test {
+
+// Encodes a sweep (two different ones for stereo) of `seconds` with oggenc -q 2 and the given
+// "KEY=value" comments; the path of the .ogg file, empty on failure.
+std::string MakeOggFile(const std::string& dir, const std::string& name, int sampleRate, int channels,
+                        double seconds, const std::vector<std::string>& comments = {});
+// The file decoded by oggdec to 16-bit PCM.
+bool DecodeOggReference(const std::string& oggPath, PcmData& pcm);
+
+}  // namespace vl::test
