@@ -4,8 +4,9 @@ HTTP/1.0 with the ICY extensions on 127.0.0.1, and misbehaves on request.
 
 The first line on stdout is the port it listens on (also written to --port-file when given).
 
-Every option below can also be given for one request in the URL's query, by its name without
-the leading dashes ('-' and '_' both accepted; repeat a key for repeatable options):
+The stream options (--status-line and all that follow it) can also be given for one request in
+the URL's query, by their names without the leading dashes ('-' and '_' both accepted; repeat a
+key for repeatable options); the query wins over the command line:
 
     http://127.0.0.1:PORT/live?metaint=16000&close-after=3000&title=A&title=B
 

@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 3) return 0;
     const auto& formats = Formats();
     const uint32_t limit = uint32_t(data[1]) * 97;
-    if (data[0] == 0xFF && size > 40) {
+    if (data[0] == 0xFF && size >= 2 + 18 + 22) {
         // The format chunk itself comes from the input.
         std::vector<uint8_t> fmt(data + 2, data + 2 + 18 + data[2] % 23);
         Run(fmt, data + 2 + fmt.size(), size - 2 - fmt.size(), limit);

@@ -1,0 +1,32 @@
+#include "ui/string_table.h"
+
+namespace vl {
+
+namespace {
+
+struct StringEntry {
+    int id;
+    const wchar_t* text;
+};
+
+constexpr StringEntry kStrings[] = {
+    {IDS_PRODUCT_NAME, L"Versolune"},
+    {3, L"Open File..."},
+    {4, L"Add File..."},
+    {6, L"Save Playlist..."},
+    {7, L"M3U Playlist (*.M3U)|*.m3u||"},
+    {14, L"%d kbps %d kHz %s"},
+    {15, L"Volume %d"},
+    {18, L"Connecting..."},
+    {19, L"Buffering...   %d%%"},
+};
+
+}  // namespace
+
+const wchar_t* GetString(int id) {
+    for (const StringEntry& s : kStrings)
+        if (s.id == id) return s.text;
+    return L"";
+}
+
+}  // namespace vl
