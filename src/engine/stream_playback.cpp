@@ -27,13 +27,15 @@ void SetPlayStateFromThread(PlayerEngine& engine, int state) {
     }
 }
 
-// The first offset where a header parses and another frame starts right after it.
+// The first offset where a header parses and a second header of the same version, layer and
+// rate follows it. (A quick sync test alone at the second place lets bytes of an ID3 tag pass.)
 bool SniffMpeg(PlayerEngine& engine, const uint8_t* probe, uint32_t count) {
     for (uint32_t i = 0; i + 4 < count; ++i) {
-        MpegHeader h;
-        if (!ParseHeader(probe + i, h)) continue;
+        MpegHeader h, second;
+        if (!ParseHeader(probe + i, h) || h.frameLength <= 0) continue;
         uint32_t next = i + static_cast<uint32_t>(h.frameLength);
-        if (h.frameLength <= 0 || next + 4 >= count || !QuickSyncTest(probe + next)) continue;
+        if (next + 4 >= count || !ParseHeader(probe + next, second)) continue;
+        if (second.version != h.version || second.layer != h.layer || second.sampleRate != h.sampleRate) continue;
         if (h.version && h.layer && h.sampleRate && h.channels) {
             engine.format = h;
             return true;
@@ -97,11 +99,12 @@ bool Rebuffer(PlayerEngine& engine) {
 
 enum UnderrunResult { kGoOn, kRebuffered, kRunOver };
 
-// At the top of every pass: when the reader runs dry and the output has played everything,
-// reconnect (or end the run).
-UnderrunResult CheckUnderrun(PlayerEngine& engine) {
+// At the top of every pass: when the reader cannot satisfy the next Read (it blocks until it
+// can) and the output has played everything, reconnect (or end the run). Counting bytes rather
+// than blocks matters: two blocks of which one is half read do not hold a whole Read.
+UnderrunResult CheckUnderrun(PlayerEngine& engine, uint32_t need) {
     NetStreamReader& reader = *engine.streamReader;
-    if (reader.GetFilledBlocks() >= 2) return kGoOn;
+    if (reader.GetFilledBytes() >= need) return kGoOn;
     for (;;) {
         if (engine.stopRequested) {
             engine.FinishPlayback(false, false);
@@ -113,7 +116,7 @@ UnderrunResult CheckUnderrun(PlayerEngine& engine) {
             engine.prebufferWait = 1;
             return kRebuffered;
         }
-        if (reader.GetFilledBlocks() > 1) return kGoOn;
+        if (reader.GetFilledBytes() >= need) return kGoOn;
         Sleep(1);
     }
 }
@@ -127,7 +130,7 @@ void MpegLoop(PlayerEngine& engine) {
             engine.FinishPlayback(false, false);
             return;
         }
-        if (CheckUnderrun(engine) == kRunOver) return;
+        if (CheckUnderrun(engine, kProbeBytes - filled) == kRunOver) return;
         uint32_t got = 0;
         if (!reader.Read(input.data() + filled, kProbeBytes - filled, got) || got == 0) {
             filled += got;
@@ -167,7 +170,7 @@ void OggLoop(PlayerEngine& engine) {
             engine.FinishPlayback(false, false);
             return;
         }
-        UnderrunResult underrun = CheckUnderrun(engine);
+        UnderrunResult underrun = CheckUnderrun(engine, static_cast<uint32_t>(engine.oggStream->Wanted()));
         if (underrun == kRunOver) return;
         if (underrun == kRebuffered) {
             // The reconnected stream starts with fresh headers.
@@ -225,7 +228,7 @@ void PluginLoop(PlayerEngine& engine) {
             engine.FinishPlayback(false, false);
             return;
         }
-        if (CheckUnderrun(engine) == kRunOver) return;
+        if (CheckUnderrun(engine, kProbeBytes - filled) == kRunOver) return;
         uint32_t got = 0;
         bool more = reader.Read(input.data() + filled, kProbeBytes - filled, got) && got > 0;
         filled += got;
