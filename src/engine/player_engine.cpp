@@ -106,8 +106,13 @@ bool PlayerEngine::Play() {
         return true;
     }
     if (playState != kStopped) return false;
-    // A run that ended by itself leaves its thread to be joined here.
-    if (decodeThread.Joinable()) decodeThread.Join();
+    // A run that ended by itself leaves its thread to be joined here. A thread that has not
+    // finished is a run still starting (its state not posted yet): it waits for engineLock,
+    // so joining it here would hang both.
+    if (decodeThread.Joinable()) {
+        if (!decodeThread.Finished()) return false;
+        decodeThread.Join();
+    }
     return decodeThread.Start([this] { DecodeThread(); });
 }
 
