@@ -1,6 +1,7 @@
 // Start-up: the command line as a token list, one player per user (a second start hands its
 // files to the first and ends), and the program's screenshot option.
 #include <QImage>
+#include <QLocalSocket>
 #include <QProcess>
 
 #include "ui/command_line.h"
@@ -94,6 +95,28 @@ TEST_F(SecondStart, WithoutFilesOnlyBringsTheFirstForward) {
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(2, window->GetEntryCount());
     EXPECT_EQ(kStopped, engine->GetState());
+}
+
+TEST_F(SecondStart, DamagedFramesChangeNothing) {
+    AddTones(2);
+    const QByteArray frames[] = {
+        QByteArray("\x4a\x00\x00\x00\xff\xff\xff\xff", 8),          // a huge length
+        QByteArray("\x4a\x00\x00\x00\x10\x00\x00\x00\x33\x02", 10),  // cut short
+        QByteArray("\x4a\x00\x00\x00\x02\x00\x00\x00\x33\x02", 10),  // no room for dwData
+        QByteArray("\x4a\x00\x00\x00\x06\x00\x00\x00\x34\x02\x00\x00a\x00", 14),  // another dwData
+        QByteArray("\x11\x01\x00\x00\x00\x00\x00\x00", 8),          // a command without its id
+    };
+    for (const QByteArray& frame : frames) {
+        QLocalSocket socket;
+        socket.connectToServer(InstanceSocketPath());
+        ASSERT_TRUE(socket.waitForConnected(2000));
+        socket.write(frame);
+        socket.flush();
+        Pump(30);
+        socket.abort();
+        Pump(10);
+        EXPECT_EQ(2, window->GetEntryCount());
+    }
 }
 
 TEST(Program, ScreenshotThenCloseLikeAnyClose) {

@@ -56,15 +56,20 @@ public:
     }
     void OnEngineState(int state, int detail) override {
         MainWindow::OnEngineState(state, detail);
-        if (state == kStopped) ++ends;
+        if (state != kStopped) return;
+        ++ends;
+        // Stops what the handler started, so that the test sees this one end only.
+        if (freezeAtEnd) Stop();
     }
     void Forget() {
         played.clear();
         opened.clear();
         ends = 0;
+        freezeAtEnd = false;
     }
     std::vector<int> played, opened;
     int ends = 0;
+    bool freezeAtEnd = false;
 };
 
 class WindowTest : public ::testing::Test {
