@@ -110,9 +110,10 @@ bool PlayerEngine::Play() {
     // finished is a run still starting (its state not posted yet): it waits for engineLock,
     // so joining it here would hang both.
     if (decodeThread.Joinable()) {
-        if (!decodeThread.Finished()) return false;
-        decodeThread.Join();
+        if (!decodeThread.Finished() && !runEnding) return false;
+        decodeThread.Join();  // the run has posted its end and only returns
     }
+    runEnding = 0;
     return decodeThread.Start([this] { DecodeThread(); });
 }
 
@@ -512,6 +513,7 @@ bool PlayerEngine::FinishPlayback(bool drain, bool failed) {
             PostMessage(WM_ENGINE_PEAKS, static_cast<uintptr_t>(output.PeakLeft()), output.PeakRight());
         }
     }
+    runEnding = 1;
     output.StopOutput();
     echo.Release();
     reverb.Release();

@@ -126,6 +126,7 @@ public:
     std::atomic<int> prebufferWait{0};
     std::atomic<int> atTrackStart{1};
     std::atomic<int> stopRequested{0};
+    std::atomic<int> runEnding{0};  // the decode thread is past its last wait and ending
     std::atomic<int> sourceType{kSourceNone};
     OutputSettings outputSettings;
     CriticalSection decodeLock;
