@@ -1,12 +1,97 @@
 // versolune: the player window.
 #include <QApplication>
-#include <QLabel>
+#include <QDir>
+#include <QTimer>
 
-#include "ui/qt/gui_version.h"
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/screen_profile.h"
+#include "platform/text.h"
+#include "platform/wave_out.h"
+#include "ui/command_line.h"
+#include "ui/qt/main_window.h"
+#include "ui/qt/player_app.h"
+
+namespace {
+
+const char kUsage[] =
+    "Usage: versolune [options] [FILE|FOLDER|PLAYLIST|URL]...\n"
+    "The player window. Files, folders (their audio files), playlists (.m3u, .pls) and http://\n"
+    "URLs replace the playlist and start playing; while a player runs, a new start hands them\n"
+    "to it and ends.\n"
+    "  --audio BACKEND      alsa[:DEVICE], null, null-fast, wav:PATH, wav-fast:PATH, auto\n"
+    "  --screen WxH@DPI     the device screen (default 240x320@96); the dpi scales the window\n"
+    "  --screenshot PATH    save the window as a PNG image after --after MS, then close\n"
+    "  --after MS           milliseconds of running before the screenshot (default 1000)\n"
+    "  --help               this text\n";
+
+int UsageError(const std::string& message) {
+    std::fprintf(stderr, "versolune: %s\nTry 'versolune --help'.\n", message.c_str());
+    return 2;
+}
+
+// Paths become absolute: a running player may have another working folder.
+std::wstring ArgumentPath(const std::string& arg) {
+    std::wstring path = vl::WidePath(arg);
+    if (arg.find("://") != std::string::npos || path.empty() || path[0] == L'/') return path;
+    return vl::JoinPath(vl::WidePath(QDir::currentPath().toStdString()), path);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+    // Help needs no display.
+    for (int i = 1; i < argc && std::string(argv[i]) != "--"; ++i) {
+        if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
-    QLabel label(vl::GuiVersionText());
-    label.show();
-    return app.exec();
+    std::vector<std::wstring> files;
+    std::string screenshot;
+    long afterMs = 1000;
+    bool options = true;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (options && a == "--") {
+            options = false;
+        } else if (options && (a == "--audio" || a == "--screen" || a == "--screenshot" || a == "--after")) {
+            if (i + 1 >= argc) return UsageError(a + " needs a value");
+            std::string value = argv[++i];
+            if (a == "--audio") {
+                vl::SetAudioBackend(value);
+            } else if (a == "--screen") {
+                vl::ScreenProfile profile;
+                if (!vl::ParseScreenProfile(value, profile)) return UsageError("--screen needs WxH@DPI, e.g. 480x640@192");
+                vl::SetScreenProfile(profile);
+            } else if (a == "--screenshot") {
+                screenshot = value;
+            } else {
+                char* end = nullptr;
+                afterMs = std::strtol(value.c_str(), &end, 10);
+                if (value.empty() || *end || afterMs < 0 || afterMs > 86400000) return UsageError("--after needs milliseconds");
+            }
+        } else if (options && a.size() > 1 && a[0] == '-') {
+            return UsageError("unknown option " + a);
+        } else {
+            files.push_back(ArgumentPath(a));
+        }
+    }
+
+    vl::PlayerApp player;
+    if (!screenshot.empty()) {
+        player.onStarted = [screenshot, afterMs](vl::MainWindow& window) {
+            QTimer::singleShot(static_cast<int>(afterMs), &window, [&window, screenshot] {
+                if (!window.grab().save(QString::fromStdString(screenshot), "PNG"))
+                    std::fprintf(stderr, "versolune: cannot write %s\n", screenshot.c_str());
+                window.close();
+            });
+        };
+    }
+    return player.Run(vl::JoinCommandLine(files));
 }

@@ -1,149 +1,22 @@
-// versolune-play: the terminal player on the same engine as the window.
+// versolune-play: the terminal player on the same engine, playlist and lyrics as the window.
 #include <clocale>
+#include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
-#include <vector>
 
+#include "app/play_options.h"
 #include "engine/player_engine.h"
+#include "lyrics/lyrics_model.h"
+#include "platform/clock.h"
+#include "platform/files.h"
 #include "platform/message_sink.h"
 #include "platform/text.h"
 #include "platform/wave_out.h"
+#include "ui/playlist.h"
 
 using namespace vl;
 
 namespace {
-
-const char kUsage[] =
-    "usage: versolune-play [options] FILE...\n"
-    "Plays MPEG audio (and every other supported) file one after the other.\n"
-    "\n"
-    "  --audio BACKEND      alsa[:DEVICE], null, null-fast, wav:PATH, wav-fast:PATH, auto\n"
-    "  --info               print format and tags of each file, do not play\n"
-    "  --seek MS            start each file at MS milliseconds\n"
-    "  --stop-after MS      stop each run once the position reaches MS\n"
-    "  --eq E,P,B1,...,B10  equalizer: enable, preamp, ten bands (slider steps 0..64, 31 = 0 dB)\n"
-    "  --bass LEVEL         bass boost 0..20\n"
-    "  --reverb E,DELAY,RATE\n"
-    "  --echo E,DELAY,RATE\n"
-    "  --surround E,RATE\n"
-    "  --chorus E,RATE      3D chorus\n"
-    "  --buffer MS          output buffer length (at least 10)\n"
-    "  --prebuffer PCT      part of the buffer queued before the device starts (0..100)\n"
-    "  --scan               measure MPEG files by scanning every frame\n"
-    "  --fade               fade in after seeks\n"
-    "  --suppress-zero      cut leading and trailing silence\n"
-    "  --always-open        keep the audio device open between tracks\n"
-    "  -q                   quiet: do not print play-state changes\n"
-    "  --help               this text\n"
-    "\n"
-    "Exit status: 0 when every run ended normally, 1 when a run failed or a file could not be\n"
-    "opened, 2 for a usage error.\n";
-
-struct Options {
-    std::string audio;
-    bool info = false;
-    bool quiet = false;
-    int seekMs = -1;
-    int stopAfterMs = -1;
-    bool haveEq = false;
-    EqualizerParams eq = DefaultEqualizer();
-    int bass = -1;
-    bool haveEffect[4] = {};
-    EffectParams effect[4];
-    OutputSettings output;
-    std::vector<std::string> files;
-};
-
-bool ParseInts(const char* text, std::vector<int>& out, size_t count) {
-    out.clear();
-    const char* p = text;
-    while (*p) {
-        char* end = nullptr;
-        long v = std::strtol(p, &end, 10);
-        if (end == p) return false;
-        out.push_back(static_cast<int>(v));
-        p = end;
-        if (*p == ',') ++p;
-        else if (*p) return false;
-    }
-    return out.size() == count;
-}
-
-int UsageError(const std::string& message) {
-    std::fprintf(stderr, "versolune-play: %s\n%s", message.c_str(), "Try 'versolune-play --help'.\n");
-    return 2;
-}
-
-// Returns 0 to go on, or the exit status.
-int ParseOptions(int argc, char** argv, Options& o) {
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        auto needValue = [&](const char* name) -> const char* {
-            if (i + 1 >= argc) return nullptr;
-            (void)name;
-            return argv[++i];
-        };
-        std::vector<int> v;
-        if (a == "--help" || a == "-h") {
-            std::fputs(kUsage, stdout);
-            return -1;
-        } else if (a == "-q") {
-            o.quiet = true;
-        } else if (a == "--info") {
-            o.info = true;
-        } else if (a == "--scan") {
-            o.output.scanCompletely = 1;
-        } else if (a == "--fade") {
-            o.output.fade = 1;
-        } else if (a == "--suppress-zero") {
-            o.output.suppressZeroSamples = 1;
-        } else if (a == "--always-open") {
-            o.output.alwaysOpenDev = 1;
-        } else if (a == "--audio" || a == "--seek" || a == "--stop-after" || a == "--eq" || a == "--bass" ||
-                   a == "--reverb" || a == "--echo" || a == "--surround" || a == "--chorus" ||
-                   a == "--buffer" || a == "--prebuffer") {
-            const char* value = needValue(a.c_str());
-            if (!value) return UsageError(a + " needs a value");
-            if (a == "--audio") {
-                o.audio = value;
-            } else if (a == "--eq") {
-                if (!ParseInts(value, v, 12)) return UsageError("--eq needs twelve numbers");
-                o.haveEq = true;
-                o.eq.enable = v[0];
-                o.eq.preamp = v[1];
-                for (int b = 0; b < 10; ++b) o.eq.band[b] = v[2 + b];
-            } else if (a == "--reverb" || a == "--echo") {
-                if (!ParseInts(value, v, 3)) return UsageError(a + " needs E,DELAY,RATE");
-                int kind = a == "--reverb" ? kEffectReverb : kEffectEcho;
-                o.haveEffect[kind] = true;
-                o.effect[kind] = EffectParams{v[0], v[1], v[2]};
-            } else if (a == "--surround" || a == "--chorus") {
-                if (!ParseInts(value, v, 2)) return UsageError(a + " needs E,RATE");
-                int kind = a == "--surround" ? kEffectSurround : kEffectChorus3D;
-                o.haveEffect[kind] = true;
-                o.effect[kind] = EffectParams{v[0], 0, v[1]};
-            } else {
-                if (!ParseInts(value, v, 1)) return UsageError(a + " needs a number");
-                if (a == "--seek") o.seekMs = v[0];
-                else if (a == "--stop-after") o.stopAfterMs = v[0];
-                else if (a == "--bass") o.bass = v[0];
-                else if (a == "--buffer") o.output.bufferLenMs = v[0];
-                else o.output.prebufferPercent = v[0];
-            }
-        } else if (a.size() > 1 && a[0] == '-' && a != "-") {
-            return UsageError("unknown option " + a);
-        } else {
-            o.files.push_back(a);
-        }
-    }
-    if (o.files.empty()) return UsageError("no file given");
-    if (o.output.bufferLenMs < 10) return UsageError("--buffer must be at least 10");
-    if (o.output.prebufferPercent < 0 || o.output.prebufferPercent > 100)
-        return UsageError("--prebuffer must lie in 0..100");
-    return 0;
-}
 
 const char* SourceName(int type) {
     switch (type) {
@@ -156,10 +29,9 @@ const char* SourceName(int type) {
     }
 }
 
-std::string Quoted(const wchar_t* text) {
-    std::string s = WideToUtf8(text);
+std::string Quoted(const std::wstring& text) {
     std::string out = "\"";
-    for (char c : s) {
+    for (char c : WideToUtf8(text)) {
         if (c == '"' || c == '\\') out += '\\';
         out += c;
     }
@@ -179,23 +51,92 @@ void PrintInfo(PlayerEngine& engine) {
                     tags.year, tags.track, Quoted(tags.genre).c_str(), Quoted(tags.comment).c_str());
     }
     std::printf("\n");
-    std::fflush(stdout);
 }
 
+// Each tag of the model: time in ms, text and second text, tab-separated.
+void PrintLyrics(const LyricsModel& model) {
+    for (int i = 0; i < model.GetTagCount(); ++i) {
+        const LyricTag& tag = model.GetTag(i);
+        if (tag.time >= kLyricEndTime) break;
+        const LyricLine& line = model.GetLine(tag.lineIndex);
+        std::printf("%lld\t%s\t%s\n", static_cast<long long>(std::llround(tag.time * 1000.0)),
+                    WideToUtf8(line.text).c_str(),
+                    line.secondText ? WideToUtf8(*line.secondText).c_str() : "");
+    }
+}
+
+// Station texts and titles of a stream, each printed when it first appears or changes.
+struct StreamPrinter {
+    bool stationShown = false;
+    std::wstring lastTitle;
+
+    void Poll(PlayerEngine& engine) {
+        if (stationShown) return;
+        std::wstring name, genre, url;
+        if (!engine.GetStreamInfo(&name, &genre, &url)) return;
+        stationShown = true;
+        std::printf("station name=%s genre=%s url=%s\n", Quoted(name).c_str(), Quoted(genre).c_str(),
+                    Quoted(url).c_str());
+        std::fflush(stdout);
+    }
+    void Title(PlayerEngine& engine) {
+        std::wstring title;
+        engine.GetStreamTitle(title);
+        if (title == lastTitle) return;
+        lastTitle = title;
+        std::printf("title %s\n", WideToUtf8(title).c_str());
+        std::fflush(stdout);
+    }
+};
+
+// Follows the play position like the lyrics display: every 333 ms, an incremental search when
+// the position moved forward by at most a second, else a full one.
+struct LyricsFollower {
+    LyricsModel* model = nullptr;
+    uint32_t lastPoll = 0;
+    int lastPosition = -1;
+    const LyricLine* shownLine = nullptr;
+    double shownTime = -1.0;
+
+    void Poll(PlayerEngine& engine, bool force) {
+        if (!model || !model->IsLoaded()) return;
+        uint32_t now = GetTickCount();
+        if (!force && now - lastPoll < 333) return;
+        lastPoll = now;
+        int position = engine.GetPosition();
+        int moved = position - lastPosition;
+        bool incremental = lastPosition >= 0 && moved > 0 && moved <= 1000;
+        lastPosition = position;
+        model->Locate(position * 0.001, incremental, false);
+        const VisibleLine& current = model->GetVisibleLine(kLyricCurrentSlot);
+        if (!current.line || (current.line == shownLine && current.time == shownTime)) return;
+        shownLine = current.line;
+        shownTime = current.time;
+        std::printf("lyric %d %s\n", position, WideToUtf8(current.line->text).c_str());
+        if (current.line->secondText) std::printf("second %s\n", WideToUtf8(*current.line->secondText).c_str());
+        std::fflush(stdout);
+    }
+};
+
 // Plays the open source to its end; true when the run ended normally.
-bool PlayOne(PlayerEngine& engine, MessageQueue& queue, const Options& o) {
+bool PlayOne(PlayerEngine& engine, MessageQueue& queue, const PlayOptions& o, LyricsModel* lyrics) {
     if (o.seekMs >= 0) engine.Seek(o.seekMs);
     if (!engine.Play()) return false;
     bool stopping = false;
+    StreamPrinter stream;
+    LyricsFollower follower;
+    follower.model = lyrics;
     for (;;) {
         Message m;
-        if (!queue.Get(m, 20)) {
-            if (!stopping && o.stopAfterMs >= 0 && engine.GetPosition() >= o.stopAfterMs) {
-                stopping = true;
-                engine.Stop();
-            }
-            continue;
+        bool got = queue.Get(m, 20);
+        if (o.titles && engine.GetSourceType() == kSourceStream) stream.Poll(engine);
+        if (engine.GetState() == kPlaying) follower.Poll(engine, false);
+        if (!stopping && o.stopAfterMs >= 0 && engine.GetPosition() >= o.stopAfterMs) {
+            stopping = true;
+            engine.Stop();
         }
+        if (!got) continue;
+        if (m.message == WM_ENGINE_TITLE && o.titles) stream.Title(engine);
         if (m.message != WM_ENGINE_STATE) continue;
         int state = static_cast<int>(m.wParam);
         if (state == kStopped) {
@@ -207,19 +148,38 @@ bool PlayOne(PlayerEngine& engine, MessageQueue& queue, const Options& o) {
             std::printf("state %d\n", state);
             std::fflush(stdout);
         }
-        if (!stopping && o.stopAfterMs >= 0 && engine.GetPosition() >= o.stopAfterMs) {
-            stopping = true;
-            engine.Stop();
+        if (state == kPlaying) follower.Poll(engine, true);
+    }
+}
+
+// Turns the arguments into a playlist; false when an argument gave nothing to play.
+bool BuildPlaylist(Playlist& playlist, const PlayOptions& o) {
+    bool ok = true;
+    for (const auto& arg : o.files) {
+        std::wstring path = WidePath(arg);
+        int before = playlist.GetEntryCount();
+        if (Playlist::IsUrl(path)) playlist.AddEntry(path);
+        else if (IsDirectory(path)) playlist.AddFolder(path);
+        else if (Playlist::IsPlaylistFile(path)) playlist.LoadPlaylist(path);
+        else playlist.AddEntry(path);
+        if (playlist.GetEntryCount() == before) {
+            std::fprintf(stderr, "versolune-play: nothing to play in %s\n", arg.c_str());
+            ok = false;
         }
     }
+    return ok;
+}
+
+bool OpenPath(PlayerEngine& engine, const std::wstring& path) {
+    return Playlist::IsUrl(path) ? engine.OpenStream(path) : engine.Open(path);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
-    Options o;
-    int parsed = ParseOptions(argc, argv, o);
+    PlayOptions o;
+    int parsed = ParsePlayOptions(argc, argv, o);
     if (parsed == -1) return 0;
     if (parsed != 0) return parsed;
     if (!o.audio.empty()) SetAudioBackend(o.audio);
@@ -234,18 +194,64 @@ int main(int argc, char** argv) {
         if (o.haveEffect[k]) engine.SetEffect(k, o.effect[k]);
     engine.SetPeakMeter(true);
 
-    int status = 0;
-    for (const auto& file : o.files) {
-        if (!engine.Open(WidePath(file))) {
-            std::fprintf(stderr, "versolune-play: cannot open %s\n", file.c_str());
-            status = 1;
-            continue;
+    Playlist playlist(&engine);
+    PlaylistOptions options;
+    options.repeat = o.repeat;
+    options.shuffle = o.shuffle;
+    options.addExisting = true;  // the arguments as given, repeats included
+    options.searchSubFolders = true;
+    playlist.SetOptions(options);
+    if (o.shuffle) playlist.SetShuffle(true);
+    int status = BuildPlaylist(playlist, o) ? 0 : 1;
+
+    if (o.list) {
+        for (int i = 0; i < playlist.GetEntryCount(); ++i) {
+            std::wstring title;
+            playlist.GetEntryTitle(i, title);
+            std::printf("%s\t%s\n", WideToUtf8(playlist.GetEntry(i)->path).c_str(), WideToUtf8(title).c_str());
         }
-        if (o.info) {
+        return status;
+    }
+    if (o.lrc) {
+        for (int i = 0; i < playlist.GetEntryCount(); ++i) {
+            LyricsModel model;
+            const std::wstring& path = playlist.GetEntry(i)->path;
+            if (!model.Load(path)) {
+                std::fprintf(stderr, "versolune-play: no lyrics for %s\n", NativePath(path).c_str());
+                status = 1;
+                continue;
+            }
+            PrintLyrics(model);
+        }
+        return status;
+    }
+
+    int index = playlist.GetEntryCount() > 0 ? (o.shuffle ? playlist.GetNextIndex(false, false) : 0) : -1;
+    while (index >= 0) {
+        playlist.SetCurrentIndex(index);
+        playlist.MarkOpened(index);
+        const std::wstring path = playlist.GetEntry(index)->path;
+        bool ok = OpenPath(engine, path);
+        if (!ok) {
+            std::fprintf(stderr, "versolune-play: cannot open %s\n", NativePath(path).c_str());
+        } else if (o.info) {
             PrintInfo(engine);
+        } else {
+            LyricsModel lyrics;
+            bool haveLyrics = o.lyrics && !Playlist::IsUrl(path) && lyrics.Load(path);
+            ok = PlayOne(engine, queue, o, haveLyrics ? &lyrics : nullptr);
+        }
+        std::fflush(stdout);
+        if (!ok) status = 1;
+        if (o.info) {
+            index = index + 1 < playlist.GetEntryCount() ? index + 1 : -1;
             continue;
         }
-        if (!PlayOne(engine, queue, o)) status = 1;
+        if (o.repeat == 2) {
+            if (ok) continue;  // the same entry again
+            break;
+        }
+        index = playlist.GetNextIndex(true, !ok);
     }
     engine.Close();
     return status;

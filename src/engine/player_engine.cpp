@@ -7,6 +7,7 @@
 #include "engine/mpeg_input.h"
 #include "engine/ogg_input.h"
 #include "engine/plugin_host.h"
+#include "engine/stream_playback.h"
 #include "engine/tags.h"
 #include "engine/wav_input.h"
 #include "platform/clock.h"
@@ -14,7 +15,7 @@
 
 namespace vl {
 
-PlayerEngine::PlayerEngine() {
+PlayerEngine::PlayerEngine() : streamReader(std::make_unique<NetStreamReader>()) {
     slotEq = DefaultEqualizer();
     eq = slotEq;
     int bufferLen = 500, alwaysOpen = 0, fade = 0;
@@ -39,7 +40,10 @@ void PlayerEngine::PostMessage(unsigned message, uintptr_t wParam, intptr_t lPar
     if (MessageSink* sink = notify.load()) sink->Post(message, wParam, lParam);
 }
 
-void PlayerEngine::SetNotifyWindow(MessageSink* sink) { notify = sink; }
+void PlayerEngine::SetNotifyWindow(MessageSink* sink) {
+    notify = sink;
+    streamReader->SetNotifyWindow(sink);
+}
 
 void PlayerEngine::SetPlayState(int state, intptr_t failed) {
     playState = state;
@@ -65,8 +69,11 @@ bool PlayerEngine::Open(const std::wstring& newPath) {
 bool PlayerEngine::OpenStream(const std::wstring& url) {
     Locked lock(engineLock);
     Close();
-    (void)url;
-    return false;  // internet radio is not available yet
+    if (!streamReader->SetUrl(url)) return false;
+    path = url;
+    sourceType = kSourceStream;
+    streamState = kStreamIdle;
+    return true;
 }
 
 void PlayerEngine::Close() {
@@ -78,6 +85,7 @@ void PlayerEngine::Close() {
 void PlayerEngine::CloseSource() {
     ClosePluginFile(*this);
     fileReader.Close();
+    streamReader->Reset();
     CloseOgg(*this);
     CloseWav(*this);
     streamFormat = 0;
@@ -98,8 +106,14 @@ bool PlayerEngine::Play() {
         return true;
     }
     if (playState != kStopped) return false;
-    // A run that ended by itself leaves its thread to be joined here.
-    if (decodeThread.Joinable()) decodeThread.Join();
+    // A run that ended by itself leaves its thread to be joined here. A thread that has not
+    // finished is a run still starting (its state not posted yet): it waits for engineLock,
+    // so joining it here would hang both.
+    if (decodeThread.Joinable()) {
+        if (!decodeThread.Finished() && !runEnding) return false;
+        decodeThread.Join();  // the run has posted its end and only returns
+    }
+    runEnding = 0;
     return decodeThread.Start([this] { DecodeThread(); });
 }
 
@@ -111,6 +125,7 @@ void PlayerEngine::Stop() {
 void PlayerEngine::StopLocked() {
     if (decodeThread.Joinable()) {
         stopRequested = 1;
+        streamReader->RequestStop();
         output.Reset();
         decodeThread.Join();
     }
@@ -282,28 +297,45 @@ bool PlayerEngine::SetOutputSettings(const OutputSettings& settings) {
 void PlayerEngine::GetBufferInfo(uint32_t& audioTotal, uint32_t& audioUsed, uint32_t& streamTotal,
                                  uint32_t& streamUsed) {
     output.GetRingInfo(audioTotal, audioUsed);
-    streamTotal = streamUsed = 0;
+    streamReader->GetBufferState(streamTotal, streamUsed);
 }
 
-bool PlayerEngine::GetStreamInfo(std::wstring*, std::wstring*, std::wstring*) { return false; }
+bool PlayerEngine::GetStreamInfo(std::wstring* name, std::wstring* genre, std::wstring* url) {
+    return streamReader->GetStreamInfo(name, genre, url);
+}
 
 bool PlayerEngine::GetStreamTitle(std::wstring& out) {
-    out.clear();
-    return false;
+    if (streamTitle[0]) {
+        out = streamTitle;
+        return true;
+    }
+    return streamReader->GetStreamTitle(out);
 }
 
 bool PlayerEngine::SetStreamSettings(const StreamSettings& settings) {
-    if (settings.bufferBlocks < 2) return false;
-    if (streamState >= kStreamConnecting) return false;
-    streamSettings = settings;
-    if (streamSettings.prebufferBlocks > streamSettings.bufferBlocks)
-        streamSettings.prebufferBlocks = streamSettings.bufferBlocks;
+    NetStreamReader& r = *streamReader;
+    if (!r.SetBufferBlocks(settings.bufferBlocks)) return false;
+    r.SetPrebufferBlocks(settings.prebufferBlocks < settings.bufferBlocks ? settings.prebufferBlocks
+                                                                          : settings.bufferBlocks);
+    r.SetProxy(settings.useProxy != 0, settings.proxy);
+    r.SetUserAgent(settings.userAgent);
     return true;
 }
 
-void PlayerEngine::GetStreamSettings(StreamSettings& settings) { settings = streamSettings; }
+void PlayerEngine::GetStreamSettings(StreamSettings& settings) {
+    NetStreamReader& r = *streamReader;
+    settings.bufferBlocks = r.GetBufferBlocks();
+    settings.prebufferBlocks = r.GetPrebufferBlocks();
+    std::wstring text;
+    settings.useProxy = r.GetProxy(text) ? 1 : 0;
+    CopyText(settings.proxy, 260, text);
+    r.GetUserAgent(text);
+    CopyText(settings.userAgent, 260, text);
+}
 
-int PlayerEngine::GetStreamBuffered() { return 0; }
+int PlayerEngine::GetStreamBuffered() {
+    return streamState >= kStreamConnecting ? streamReader->GetFilledBlocks() : 0;
+}
 
 // ---------------------------------------------------------------- the decode thread
 
@@ -314,6 +346,10 @@ int PlayerEngine::OutputBits() const {
 }
 
 void PlayerEngine::DecodeThread() {
+    if (sourceType == kSourceStream) {
+        StreamDecodeThread(*this);
+        return;
+    }
     if (playState != kStarting) SetPlayState(kStarting, 0);
     if (!StartOutput()) {
         FinishPlayback(false, true);
@@ -477,6 +513,7 @@ bool PlayerEngine::FinishPlayback(bool drain, bool failed) {
             PostMessage(WM_ENGINE_PEAKS, static_cast<uintptr_t>(output.PeakLeft()), output.PeakRight());
         }
     }
+    runEnding = 1;
     output.StopOutput();
     echo.Release();
     reverb.Release();
@@ -484,7 +521,10 @@ bool PlayerEngine::FinishPlayback(bool drain, bool failed) {
     chorus.Release();
     DestroySlotDecoder(*this);
     if (!outputSettings.alwaysOpenDev || failed) output.CloseDevice();
-    if (sourceType == kSourceStream) streamState = kStreamIdle;
+    if (sourceType == kSourceStream) {
+        streamReader->Close();
+        streamState = kStreamIdle;
+    }
     pendingBuffer = nullptr;
     pendingFree = 0;
     startSample = 0;
@@ -503,6 +543,7 @@ void PlayerEngine::RewindSource() {
         case kSourceOgg: RewindOgg(*this); break;
         case kSourceWav: RewindWav(*this); break;
         case kSourcePlugin: RewindPlugin(*this); break;
+        case kSourceStream: RewindStream(*this); break;
         default: break;
     }
 }

@@ -91,6 +91,8 @@ public:
     int OutputBits() const;
     void SetDecodePriority(int priority) { decodeThread.SetPriority(priority); }
     void PostMessage(unsigned message, uintptr_t wParam, intptr_t lParam);
+    // Opens the output for the source's format and prepares the effects (the run's start).
+    bool StartOutput();
 
     // ---- state shared with the inputs ----
     FileReader fileReader;
@@ -124,6 +126,7 @@ public:
     std::atomic<int> prebufferWait{0};
     std::atomic<int> atTrackStart{1};
     std::atomic<int> stopRequested{0};
+    std::atomic<int> runEnding{0};  // the decode thread is past its last wait and ending
     std::atomic<int> sourceType{kSourceNone};
     OutputSettings outputSettings;
     CriticalSection decodeLock;
@@ -135,7 +138,6 @@ public:
     int streamFormat = 0;  // 0 none, 1 MPEG, 2 Ogg Vorbis, 3 plug-in
     OggStreamDecoder* oggStream = nullptr;
     wchar_t streamTitle[260] = {};
-    StreamSettings streamSettings;  // kept while no stream reader exists
     // plug-ins
     int filePlugin = -1;
     int streamPlugin = -1;
@@ -145,7 +147,6 @@ public:
 private:
     void DecodeThread();
     int RunDecodeStep();
-    bool StartOutput();
     bool SeekSource(int ms);
     void RewindSource();
     void CloseSource();

@@ -53,6 +53,11 @@ StreamBlock* StreamBlockList::Front() const {
     return count_ == 0 ? nullptr : static_cast<StreamBlock*>(slots_.GetAt(head_));
 }
 
+StreamBlock* StreamBlockList::At(int index) const {
+    if (index < 0 || index >= count_) return nullptr;
+    return static_cast<StreamBlock*>(slots_.GetAt((head_ + index) % slots_.GetCount()));
+}
+
 StreamBlock* StreamBlockList::PopFront() {
     if (count_ == 0) return nullptr;
     StreamBlock* block = static_cast<StreamBlock*>(slots_.GetAt(head_));
@@ -214,6 +219,16 @@ bool NetStreamReader::SetPrebufferBlocks(int n) {
 int NetStreamReader::GetFilledBlocks() {
     Locked blocks(blockLock_);
     return dataList_.Count();
+}
+
+uint32_t NetStreamReader::GetFilledBytes() {
+    Locked blocks(blockLock_);
+    uint32_t bytes = 0;
+    for (int i = 0; i < dataList_.Count(); ++i) {
+        const StreamBlock* block = dataList_.At(i);
+        bytes += block->fill - block->readPos;
+    }
+    return bytes;
 }
 
 int NetStreamReader::GetBufferState(uint32_t& totalBytes, uint32_t& filledBytes) {

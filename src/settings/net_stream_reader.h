@@ -36,6 +36,7 @@ public:
     void Release();
     int Count() const { return count_; }
     StreamBlock* Front() const;
+    StreamBlock* At(int index) const;  // index 0 is the front
     StreamBlock* PopFront();
     bool PushBack(StreamBlock* block);
 
@@ -67,6 +68,8 @@ public:
     bool SetPrebufferBlocks(int n);
     int GetPrebufferBlocks() const { return prebufferBlocks_; }
     int GetFilledBlocks();
+    // Audio bytes a Read can take without waiting.
+    uint32_t GetFilledBytes();
     int GetBufferState(uint32_t& totalBytes, uint32_t& filledBytes);
     void SetProxy(bool use, const std::wstring& proxy);
     bool GetProxy(std::wstring& proxy) const;

@@ -13,6 +13,8 @@ namespace {
 
 class SmallSliderTest : public ::testing::Test {
 protected:
+    // The slider member needs the application before the fixture is built.
+    static void SetUpTestSuite() { test::GuiApp(); }
     void SetUp() override {
         test::GuiApp();
         slider_.resize(30, 100 + 11);  // a track of 100 pixels

@@ -182,8 +182,7 @@ void MainWindow::OnClose() {
 }
 
 QPoint MainWindow::GetWindowPosition() const {
-    // The position of the window as it is when restored, frame included.
-    if (isMinimized() || isHidden()) return normalGeometry().topLeft() - (geometry().topLeft() - pos());
+    // The frame's top-left corner; it stays while the window is minimised or in the tray.
     return pos();
 }
 
@@ -250,8 +249,9 @@ bool MainWindow::event(QEvent* e) {
         return true;
     case QEvent::KeyPress: {
         // Accelerators act only on keys addressed to this window itself: a key that a child
-        // control did not take arrives here too, and is left alone.
-        QWidget* focus = QApplication::focusWidget();
+        // control did not take arrives here too, and is left alone. (Dialogs are windows of
+        // their own; their keys never come here.)
+        QWidget* focus = focusWidget();
         if (focus && focus != this) break;
         if (PreTranslate(e)) return true;
         auto* k = static_cast<QKeyEvent*>(e);
@@ -321,14 +321,6 @@ void MainWindow::KillTimer(int id) {
 }
 
 bool MainWindow::IsTimerActive(int id) const { return id >= 1 && id <= kMaxTimerId && timers[id].isActive(); }
-
-QImage MainWindow::RenderToImage() {
-    QImage image(size(), QImage::Format_RGB32);
-    image.fill(Qt::black);
-    QPainter painter(&image);
-    OnPaint(painter, rect());
-    return image;
-}
 
 // ---------------------------------------------------------------- timers and notifications
 

@@ -213,8 +213,6 @@ public:
     // Copies the settings that the playlist model follows ("Repeat", "Shuffle", "AddExisting",
     // "SearchSubFolders") into it.
     void SyncPlaylistOptions();
-    // Renders the whole client area as the screen shows it.
-    QImage RenderToImage();
 
     static constexpr int kMaxTimerId = 16;
 

@@ -1,0 +1,13 @@
+#pragma once
+// The decode thread of an internet radio stream: connect, sniff the format, wait for the
+// prebuffer, decode, and reconnect after an underrun.
+
+namespace vl {
+
+class PlayerEngine;
+
+void StreamDecodeThread(PlayerEngine& engine);
+// End of a stream run: forget the stream decoders and the title.
+void RewindStream(PlayerEngine& engine);
+
+}  // namespace vl

@@ -1,0 +1,52 @@
+#include "ui/qt/player_app.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+#include "ui/qt/main_window.h"
+#include "ui/qt/single_instance.h"
+
+namespace vl {
+
+namespace {
+PlayerApp* g_app = nullptr;
+}
+
+PlayerApp* GetApp() { return g_app; }
+
+PlayerApp::PlayerApp() { g_app = this; }
+
+PlayerApp::~PlayerApp() {
+    delete mainWindow;
+    mainWindow = nullptr;
+    instance_.reset();
+    if (g_app == this) g_app = nullptr;
+}
+
+MainWindow* PlayerApp::CreateMainWindow() { return new MainWindow(); }
+
+int PlayerApp::Run(const std::wstring& line) {
+    commandLine = line;
+    instance_ = std::make_unique<InstanceServer>();
+    if (!instance_->Listen()) {
+        // Another player runs: it gets the command line and this start ends.
+        if (!HandOverToRunningPlayer(commandLine))
+            std::fprintf(stderr, "versolune: the running player did not answer; nothing was handed over\n");
+        return 0;
+    }
+    // The window decides when the program ends (it may live in the tray while hidden).
+    QApplication::setQuitOnLastWindowClosed(false);
+    mainWindow = CreateMainWindow();
+    if (!mainWindow) return -1;
+    if (!mainWindow->Create(commandLine, 0)) {
+        delete mainWindow;
+        mainWindow = nullptr;
+        return -1;
+    }
+    instance_->SetWindow(mainWindow);
+    if (onStarted) onStarted(*mainWindow);
+    return QApplication::exec();
+}
+
+}  // namespace vl
