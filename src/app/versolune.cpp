@@ -44,6 +44,13 @@ std::wstring ArgumentPath(const std::string& arg) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Help needs no display.
+    for (int i = 1; i < argc && std::string(argv[i]) != "--"; ++i) {
+        if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     std::vector<std::wstring> files;
     std::string screenshot;
@@ -53,9 +60,6 @@ int main(int argc, char** argv) {
         std::string a = argv[i];
         if (options && a == "--") {
             options = false;
-        } else if (options && (a == "--help" || a == "-h")) {
-            std::fputs(kUsage, stdout);
-            return 0;
         } else if (options && (a == "--audio" || a == "--screen" || a == "--screenshot" || a == "--after")) {
             if (i + 1 >= argc) return UsageError(a + " needs a value");
             std::string value = argv[++i];

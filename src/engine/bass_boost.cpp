@@ -70,31 +70,49 @@ void BassBoost::Process(int bits, uint8_t* data, uint32_t length) {
     if (level_ == 0 || sampleRate_ <= 0 || !ChannelsSupported(channels_) || data == nullptr) return;
     if (bits != 8 && bits != 16) return;
 
-    const uint32_t bytes = static_cast<uint32_t>(bits / 8);
-    const uint32_t frameBytes = bytes * static_cast<uint32_t>(channels_);
-    const uint32_t frames = length / frameBytes;
-    uint8_t* p = data;
+    const uint32_t frames = length / static_cast<uint32_t>(bits / 8 * channels_);
+    if (bits == 16) {
+        if (channels_ == 2) Run<2, true>(data, frames);
+        else Run<1, true>(data, frames);
+    } else {
+        if (channels_ == 2) Run<2, false>(data, frames);
+        else Run<1, false>(data, frames);
+    }
+}
+
+// Coefficients and history in locals: stores through the buffer's byte pointer could alias
+// the members and force reloads on every sample.
+template <int kChannels, bool k16Bit>
+void BassBoost::Run(uint8_t* p, uint32_t frames) {
+    const int64_t b0 = b0_, b1 = b1_, b2 = b2_, a1 = a1_, a2 = a2_;
+    const int32_t gain = gain_;
+    int32_t x1[2] = {x1_[0], x1_[1]}, x2[2] = {x2_[0], x2_[1]};
+    int32_t y1[2] = {y1_[0], y1_[1]}, y2[2] = {y2_[0], y2_[1]};
     for (uint32_t f = 0; f < frames; ++f) {
-        for (int c = 0; c < channels_; ++c, p += bytes) {
+        for (int c = 0; c < kChannels; ++c, p += k16Bit ? 2 : 1) {
             // Into the filter domain: both widths end up with the full scale near 2^29.
-            const int32_t x = bits == 16 ? ReadPcm16(p) * 16384 : (static_cast<int32_t>(*p) - 128) * 4194304;
+            const int32_t x = k16Bit ? ReadPcm16(p) * 16384 : (static_cast<int32_t>(*p) - 128) * 4194304;
             // Summed as unsigned so that an extreme history wraps like the 64-bit machine sum
             // instead of overflowing.
-            const uint64_t acc = static_cast<uint64_t>(b0_ * x) + static_cast<uint64_t>(b1_ * x1_[c]) +
-                                 static_cast<uint64_t>(b2_ * x2_[c]) - static_cast<uint64_t>(a1_ * y1_[c]) -
-                                 static_cast<uint64_t>(a2_ * y2_[c]);
+            const uint64_t acc = static_cast<uint64_t>(b0 * x) + static_cast<uint64_t>(b1 * x1[c]) +
+                                 static_cast<uint64_t>(b2 * x2[c]) - static_cast<uint64_t>(a1 * y1[c]) -
+                                 static_cast<uint64_t>(a2 * y2[c]);
             const int32_t y = static_cast<int32_t>(static_cast<int64_t>(acc) >> 30);
-            x2_[c] = x1_[c];
-            x1_[c] = x;
-            y2_[c] = y1_[c];
-            y1_[c] = y;
+            x2[c] = x1[c];
+            x1[c] = x;
+            y2[c] = y1[c];
+            y1[c] = y;
 
-            const int32_t v = (y >> 14) * gain_ / 100;
-            if (bits == 16)
-                WritePcm16(p, Clamp16(v));
-            else
-                *p = Pcm16To8(v);
+            const int32_t v = (y >> 14) * gain / 100;
+            if (k16Bit) WritePcm16(p, Clamp16(v));
+            else *p = Pcm16To8(v);
         }
+    }
+    for (int c = 0; c < 2; ++c) {
+        x1_[c] = x1[c];
+        x2_[c] = x2[c];
+        y1_[c] = y1[c];
+        y2_[c] = y2[c];
     }
 }
 

@@ -19,6 +19,8 @@ public:
 
 private:
     void ComputeCoefficients();
+    template <int kChannels, bool k16Bit>
+    void Run(uint8_t* data, uint32_t frames);
 
     int64_t a1_ = 0, a2_ = 0, b0_ = 0, b1_ = 0, b2_ = 0;  // Q30
     int32_t x1_[2] = {}, x2_[2] = {}, y1_[2] = {}, y2_[2] = {};

@@ -77,27 +77,41 @@ void DelayEffect::Process(int bits, uint8_t* data, uint32_t length) {
     if (enable_ == 0 || channels_ <= 0 || sampleRate_ <= 0 || delay_ == 0 || rate_ == 0) return;
     if (line_ == nullptr || data == nullptr || (bits != 8 && bits != 16)) return;
 
-    const uint32_t bytes = static_cast<uint32_t>(bits / 8);
-    const uint32_t samples = length / bytes;
-    uint8_t* p = data;
-    for (uint32_t s = 0; s < samples; ++s, p += bytes) {
-        const int32_t x = bits == 16 ? ReadPcm16(p) : Pcm8To16(*p);
-        if (mode_ == kEcho) {
-            line_[writeIndex_] = x;
-            if (++writeIndex_ >= length_) writeIndex_ = 0;
-        }
-        const int32_t d = line_[readIndex_];
-        if (++readIndex_ >= length_) readIndex_ = 0;
-        const int32_t y = Clamp16(x + int64_t{rate_} * d / 100);
-        if (mode_ != kEcho) {
-            line_[writeIndex_] = y;
-            if (++writeIndex_ >= length_) writeIndex_ = 0;
-        }
-        if (bits == 16)
-            WritePcm16(p, y);
-        else
-            *p = Pcm16To8(y);
+    if (bits == 16) {
+        if (mode_ == kEcho) Run<true, true>(data, length / 2);
+        else Run<false, true>(data, length / 2);
+    } else {
+        if (mode_ == kEcho) Run<true, false>(data, length);
+        else Run<false, false>(data, length);
     }
+}
+
+// The line and its indices live in locals: stores through the byte pointer of the buffer
+// could otherwise alias every member and force reloads on each sample.
+template <bool kEchoMode, bool k16Bit>
+void DelayEffect::Run(uint8_t* p, uint32_t samples) {
+    int32_t* const line = line_;
+    const int length = length_;
+    const int64_t rate = rate_;
+    int w = writeIndex_, r = readIndex_;
+    for (uint32_t s = 0; s < samples; ++s, p += k16Bit ? 2 : 1) {
+        const int32_t x = k16Bit ? ReadPcm16(p) : Pcm8To16(*p);
+        if (kEchoMode) {
+            line[w] = x;
+            if (++w >= length) w = 0;
+        }
+        const int32_t d = line[r];
+        if (++r >= length) r = 0;
+        const int32_t y = Clamp16(x + rate * d / 100);
+        if (!kEchoMode) {
+            line[w] = y;
+            if (++w >= length) w = 0;
+        }
+        if (k16Bit) WritePcm16(p, y);
+        else *p = Pcm16To8(y);
+    }
+    writeIndex_ = w;
+    readIndex_ = r;
 }
 
 }  // namespace vl

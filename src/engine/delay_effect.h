@@ -24,6 +24,9 @@ public:
     int LineLength() const { return line_ ? length_ : 0; }
 
 private:
+    template <bool kEchoMode, bool k16Bit>
+    void Run(uint8_t* data, uint32_t samples);
+
     int mode_;
     int channels_ = 0;
     int sampleRate_ = 0;

@@ -104,6 +104,25 @@ uint32_t MpegDecoder::WriteSamples(uint8_t* out, uint32_t from, uint32_t count, 
     const mad_fixed_t* left = synth_.pcm.samples[0];
     const mad_fixed_t* right = srcStereo ? synth_.pcm.samples[1] : synth_.pcm.samples[0];
     uint8_t* p = out;
+    if (bits == 16 && (outCh == 2 || !srcStereo)) {
+        // The path every track takes: same channel layout, 16 bits, no per-sample switches.
+        auto scale16 = [](mad_fixed_t v) -> int16_t {
+            int64_t s = static_cast<int64_t>(v) + (int64_t{1} << 12);
+            s = s < -0x10000000 ? -0x10000000 : (s > 0x0FFFFFFF ? 0x0FFFFFFF : s);
+            return static_cast<int16_t>(s >> 13);
+        };
+        for (uint32_t i = from; i < from + count; ++i) {
+            int16_t v = scale16(left[i]);
+            std::memcpy(p, &v, 2);
+            p += 2;
+            if (outCh == 2) {
+                v = scale16(right[i]);
+                std::memcpy(p, &v, 2);
+                p += 2;
+            }
+        }
+        return static_cast<uint32_t>(p - out);
+    }
     for (uint32_t i = from; i < from + count; ++i) {
         mad_fixed_t l = left[i];
         mad_fixed_t r = right[i];

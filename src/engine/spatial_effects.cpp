@@ -18,21 +18,23 @@ constexpr int kMaxChorusRate = 1000000;
 // Runs fn(sample16) -> sample16 over interleaved stereo frames of either width.
 template <typename Fn>
 void ForEachFrame(int bits, uint8_t* data, uint32_t length, Fn fn) {
-    if (data == nullptr || (bits != 8 && bits != 16)) return;
-    const uint32_t bytes = static_cast<uint32_t>(bits / 8);
-    const uint32_t frames = length / (2 * bytes);
-    uint8_t* p = data;
-    for (uint32_t f = 0; f < frames; ++f, p += 2 * bytes) {
-        if (bits == 16) {
-            int32_t l = ReadPcm16(p), r = ReadPcm16(p + 2);
+    if (data == nullptr) return;
+    // One loop per width, so the per-frame work carries no width test.
+    if (bits == 16) {
+        const uint32_t frames = length / 4;
+        for (uint32_t f = 0; f < frames; ++f, data += 4) {
+            int32_t l = ReadPcm16(data), r = ReadPcm16(data + 2);
             fn(l, r);
-            WritePcm16(p, l);
-            WritePcm16(p + 2, r);
-        } else {
-            int32_t l = Pcm8To16(p[0]), r = Pcm8To16(p[1]);
+            WritePcm16(data, l);
+            WritePcm16(data + 2, r);
+        }
+    } else if (bits == 8) {
+        const uint32_t frames = length / 2;
+        for (uint32_t f = 0; f < frames; ++f, data += 2) {
+            int32_t l = Pcm8To16(data[0]), r = Pcm8To16(data[1]);
             fn(l, r);
-            p[0] = Pcm16To8(l);
-            p[1] = Pcm16To8(r);
+            data[0] = Pcm16To8(l);
+            data[1] = Pcm16To8(r);
         }
     }
 }
@@ -127,30 +129,46 @@ void Chorus3D::Process(int bits, uint8_t* data, uint32_t length) {
 
     const int ring = size_ - 1;  // the lines are used as rings of size - 1 entries
     const int half = size_ / 2;
+    const int size = size_, base = baseDelay_, step = step_, rate = rate_, gain = gain_;
+    int write[2] = {write_[0], write_[1]};
+    int sweep[2] = {sweep_[0], sweep_[1]};
+    int32_t* const lines[2] = {line_[0], line_[1]};
+    // Within these bounds the whole sum fits 64 bits; outside them 128-bit arithmetic keeps a
+    // rate far beyond the page's 0..100 saturating instead of overflowing.
+    const bool narrow = rate >= -100000 && rate <= 100000 && gain >= 0 && gain <= 100000;
     auto one = [&](int c, int32_t x) -> int32_t {
-        int32_t* line = line_[c];
+        int32_t* line = lines[c];
         // Triangle sweep of the extra delay, in 1/256 samples.
-        const int t = sweep_[c] < half ? sweep_[c] : size_ - sweep_[c];
-        int64_t pos = int64_t{write_[c] - baseDelay_} * 256 - int64_t{step_} * t;
+        const int t = sweep[c] < half ? sweep[c] : size - sweep[c];
+        int64_t pos = int64_t{write[c] - base} * 256 - int64_t{step} * t;
         if (pos < 0) pos += int64_t{ring} * 256;
         const int i = static_cast<int>(pos >> 8);
         const int frac = static_cast<int>(pos & 255);
         const int j = i + 1 == ring ? 0 : i + 1;
         const int64_t delayed = int64_t{line[i]} * (256 - frac) + int64_t{line[j]} * frac;
 
-        line[write_[c]] = x;
-        if (++write_[c] >= ring) write_[c] = 0;
-        if (++sweep_[c] >= ring) sweep_[c] = 0;
+        line[write[c]] = x;
+        if (++write[c] >= ring) write[c] = 0;
+        if (++sweep[c] >= ring) sweep[c] = 0;
 
-        // 128-bit so that a rate far outside the page's 0..100 saturates instead of overflowing.
-        const __int128 v = static_cast<__int128>(int64_t{x} * 256 - delayed * rate_ / 100) * gain_ / 100;
-        const __int128 result = v >> 8;
-        return result < -32768 ? -32768 : (result > 32767 ? 32767 : static_cast<int32_t>(result));
+        int64_t result;
+        if (narrow) {
+            result = ((int64_t{x} * 256 - delayed * rate / 100) * gain / 100) >> 8;
+        } else {
+            const __int128 v = static_cast<__int128>(int64_t{x} * 256 - delayed * rate / 100) * gain / 100;
+            const __int128 wide = v >> 8;
+            result = wide < -32768 ? -32768 : (wide > 32767 ? 32767 : static_cast<int64_t>(wide));
+        }
+        return Clamp16(result);
     };
     ForEachFrame(bits, data, length, [&](int32_t& l, int32_t& r) {
         l = one(0, l);
         r = one(1, r);
     });
+    write_[0] = write[0];
+    write_[1] = write[1];
+    sweep_[0] = sweep[0];
+    sweep_[1] = sweep[1];
 }
 
 }  // namespace vl

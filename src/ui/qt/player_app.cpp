@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include <cstdio>
+
 #include "ui/qt/main_window.h"
 #include "ui/qt/single_instance.h"
 
@@ -29,7 +31,8 @@ int PlayerApp::Run(const std::wstring& line) {
     instance_ = std::make_unique<InstanceServer>();
     if (!instance_->Listen()) {
         // Another player runs: it gets the command line and this start ends.
-        HandOverToRunningPlayer(commandLine);
+        if (!HandOverToRunningPlayer(commandLine))
+            std::fprintf(stderr, "versolune: the running player did not answer; nothing was handed over\n");
         return 0;
     }
     // The window decides when the program ends (it may live in the tray while hidden).
