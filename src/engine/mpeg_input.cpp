@@ -129,11 +129,7 @@ uint32_t DecodeBuffer(PlayerEngine& engine, const uint8_t* data, uint32_t length
     const uint32_t frameBytes = static_cast<uint32_t>(2 * (f.channels == 1 ? 1 : 2));
     uint32_t pos = 0;
     while (!engine.stopRequested) {
-        if (!engine.pendingBuffer) {
-            engine.pendingBuffer = engine.GetFreeBuffer();
-            engine.pendingFree = engine.outputBufferSize;
-            if (engine.seekRequested || engine.stopRequested || !engine.pendingBuffer) return pos;
-        }
+        if (engine.seekRequested || engine.stopRequested || !engine.EnsurePendingBuffer()) return pos;
         if (engine.pendingFree < frameBytes) {
             engine.SubmitBuffer(engine.pendingBuffer, engine.outputBufferSize - engine.pendingFree);
             engine.pendingBuffer = nullptr;

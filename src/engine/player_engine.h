@@ -80,6 +80,15 @@ public:
 
     // ---- used by the inputs on the decode thread ----
     WaveHeader* GetFreeBuffer() { return output.GetFreeBuffer(); }
+    // Takes a free ring buffer as the pending buffer when there is none (waits while the ring
+    // is full); false when the output has no ring.
+    bool EnsurePendingBuffer() {
+        if (!pendingBuffer) {
+            pendingBuffer = GetFreeBuffer();
+            pendingFree = outputBufferSize;
+        }
+        return pendingBuffer != nullptr;
+    }
     // Queues one filled output buffer (length bytes of PCM) through the effect chain.
     void SubmitBuffer(WaveHeader* buffer, uint32_t length);
     // Ends a run; false when a seek arrived while draining (decoding goes on).

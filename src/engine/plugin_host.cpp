@@ -201,11 +201,7 @@ int DecodeStepPlugin(PlayerEngine& engine) {
     const uint32_t frameBytes = static_cast<uint32_t>(bits / 8 * std::max(1, engine.format.channels));
     for (;;) {
         if (engine.stopRequested) return kDecodeStopped;
-        if (!engine.pendingBuffer) {
-            engine.pendingBuffer = engine.GetFreeBuffer();
-            engine.pendingFree = engine.outputBufferSize;
-            if (!engine.pendingBuffer) return kDecodeError;
-        }
+        if (!engine.EnsurePendingBuffer()) return kDecodeError;
         engine.decodeLock.Acquire();
         if (engine.seekRequested) {
             engine.ResetForSeek();

@@ -194,11 +194,7 @@ void OggLoop(PlayerEngine& engine) {
                 return;
             }
         }
-        if (!engine.pendingBuffer) {
-            engine.pendingBuffer = engine.GetFreeBuffer();
-            engine.pendingFree = engine.outputBufferSize;
-            if (!engine.pendingBuffer || engine.stopRequested) continue;
-        }
+        if (!engine.EnsurePendingBuffer() || engine.stopRequested) continue;
         uint8_t* at = engine.pendingBuffer->lpData + (engine.outputBufferSize - engine.pendingFree);
         uint32_t written = 0;
         int result = decoder.Decode(at, engine.pendingFree, written, supplied);
@@ -233,10 +229,7 @@ void PluginLoop(PlayerEngine& engine) {
         bool more = reader.Read(input.data() + filled, kProbeBytes - filled, got) && got > 0;
         filled += got;
         if (!more && filled == 0) break;
-        if (!engine.pendingBuffer) {
-            engine.pendingBuffer = engine.GetFreeBuffer();
-            if (!engine.pendingBuffer || engine.stopRequested) continue;
-        }
+        if (!engine.EnsurePendingBuffer() || engine.stopRequested) continue;
         engine.pendingBuffer->dwBufferLength = engine.outputBufferSize;
         engine.pendingBuffer->dwBytesRecorded = 0;
         int32_t consumed = 0;

@@ -131,11 +131,7 @@ bool IsPlainPcm(const WavState& wav) {
 
 int DecodePcm(PlayerEngine& engine, WavState& wav) {
     for (;;) {
-        if (!engine.pendingBuffer) {
-            engine.pendingBuffer = engine.GetFreeBuffer();
-            engine.pendingFree = engine.outputBufferSize;
-            if (!engine.pendingBuffer) return kDecodeError;
-        }
+        if (!engine.EnsurePendingBuffer()) return kDecodeError;
         engine.decodeLock.Acquire();
         if (engine.seekRequested) {
             engine.ResetForSeek();

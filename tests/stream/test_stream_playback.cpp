@@ -119,19 +119,25 @@ TEST_F(StreamPlayback, OggStreamPlaysAndItsCommentsBecomeTheTitle) {
     EXPECT_GT(a.snrDb, 60.0) << "offset " << a.offset;
 }
 
-TEST_F(StreamPlayback, StallReconnectsWithStationHeaders) {
-    // The server stalls after 20 000 bytes (two seconds) on every connection: played in real
-    // time, the output runs dry, the engine reconnects (play state 3 again) and goes on.
-    IcyServer server({"--stall-after", "20000", "--stall", "30", "--name", "Stalling"}, Demo());
-    ASSERT_TRUE(server.Started());
+// Plays in real time with a small stream prebuffer, so that a two-second stall empties the
+// output quickly.
+void OpenStalling(EngineHarness& h, const IcyServer& server) {
     SetAudioBackend("null");
-    EngineHarness h;
     StreamSettings settings;
     h.engine.GetStreamSettings(settings);
     settings.prebufferBlocks = 4;
     ASSERT_TRUE(h.engine.SetStreamSettings(settings));
     ASSERT_TRUE(h.engine.OpenStream(server.WideUrl("/")));
     ASSERT_TRUE(h.engine.Play());
+}
+
+TEST_F(StreamPlayback, StallReconnectsWithStationHeaders) {
+    // The server stalls after 20 000 bytes (two seconds) on every connection: played in real
+    // time, the output runs dry, the engine reconnects (play state 3 again) and goes on.
+    IcyServer server({"--stall-after", "20000", "--stall", "30", "--name", "Stalling"}, Demo());
+    ASSERT_TRUE(server.Started());
+    EngineHarness h;
+    OpenStalling(h, server);
     ASSERT_TRUE(h.WaitForState(kPlaying, 10000));
     ASSERT_TRUE(h.WaitForState(kStarting, 15000));  // the reconnect
     ASSERT_TRUE(h.WaitForState(kPlaying, 15000));   // and the old state afterwards
@@ -146,14 +152,8 @@ TEST_F(StreamPlayback, StallReconnectsWithStationHeaders) {
 TEST_F(StreamPlayback, StallWithoutStationHeadersDrainsAndEnds) {
     IcyServer server({"--stall-after", "20000", "--stall", "30", "--station", "none"}, Demo());
     ASSERT_TRUE(server.Started());
-    SetAudioBackend("null");
     EngineHarness h;
-    StreamSettings settings;
-    h.engine.GetStreamSettings(settings);
-    settings.prebufferBlocks = 4;
-    ASSERT_TRUE(h.engine.SetStreamSettings(settings));
-    ASSERT_TRUE(h.engine.OpenStream(server.WideUrl("/")));
-    ASSERT_TRUE(h.engine.Play());
+    OpenStalling(h, server);
     intptr_t failed = -1;
     ASSERT_TRUE(h.WaitForState(kStopped, 20000, &failed));
     EXPECT_EQ(failed, 0);
