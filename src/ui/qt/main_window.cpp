@@ -43,6 +43,9 @@ MainWindow::MainWindow() : playlist(nullptr), messageSink(this) {
     // Layout in base pixels at 96 dpi, scaled once.
     auto SX = [](int n) { return ScaleX(n); };
     auto SY = [](int n) { return ScaleY(n); };
+    // The client grows with the layout on a denser screen (238 x 80 at 96 dpi).
+    clientWidth = SX(238);
+    clientHeight = SY(80);
     displayWidth = SX(228);
     displayHeight = SX(48);
     buttonTop = SY(57);
