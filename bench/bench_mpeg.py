@@ -18,16 +18,21 @@ SECONDS = 180.0
 REPEAT = 3
 
 
-def make_fixture():
-    if os.path.exists(MP3):
+def make_test_mp3(path, seconds):
+    """A 128 kbit/s stereo MP3 of the given length at path, unless one is there already."""
+    if os.path.exists(path):
         return
-    os.makedirs(DATA, exist_ok=True)
-    wav = os.path.join(DATA, "three-minutes.wav")
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    wav = path + ".wav"
     # A chord that changes every few seconds, with some noise, so the encoder has work to do.
-    subprocess.run(["sox", "-q", "-n", "-r", "44100", "-c", "2", "-b", "16", wav, "synth", str(SECONDS),
+    subprocess.run(["sox", "-q", "-n", "-r", "44100", "-c", "2", "-b", "16", wav, "synth", str(seconds),
                     "sine", "220-880", "sine", "330-660", "pinknoise", "vol", "0.3"], check=True)
-    subprocess.run(["lame", "--quiet", "-b", "128", wav, MP3], check=True)
+    subprocess.run(["lame", "--quiet", "-b", "128", wav, path], check=True)
     os.remove(wav)
+
+
+def make_fixture():
+    make_test_mp3(MP3, SECONDS)
 
 
 def vm_hwm(pid):
@@ -42,10 +47,10 @@ def vm_hwm(pid):
     return 0
 
 
-def cpu_of(cmd):
-    """Best of REPEAT runs: (cpu seconds, wall seconds, peak rss KiB)."""
+def cpu_of(cmd, repeat=REPEAT):
+    """Best of repeat runs: (cpu seconds, wall seconds, peak rss KiB)."""
     best = None
-    for _ in range(REPEAT):
+    for _ in range(repeat):
         t0 = time.monotonic()
         # posix_spawn, not fork: a forked child's peak memory would include this Python process.
         devnull = os.open(os.devnull, os.O_WRONLY)

@@ -29,6 +29,8 @@ const char kUsage[] =
     "  --suppress-zero      cut leading and trailing silence\n"
     "  --always-open        keep the audio device open between tracks\n"
     "  --titles             print stream titles (title TEXT) and the station once known\n"
+    "  --timing             print the milliseconds from Play to the playing state (timing\n"
+    "                       playing MS) and to the first audio buffer queued (timing buffer MS)\n"
     "  --lyrics             print each lyric line of the LRC file beside a file as it becomes current\n"
     "  --lrc                print the LRC lyrics of each file (time, text, second text), do not play\n"
     "  --list               print the playlist the arguments make (path, title), do not play\n"
@@ -94,6 +96,8 @@ int ParsePlayOptions(int argc, char** argv, PlayOptions& o) {
             else return UsageError("--repeat needs none, all or one");
         } else if (a == "--titles") {
             o.titles = true;
+        } else if (a == "--timing") {
+            o.timing = true;
         } else if (a == "--info") {
             o.info = true;
         } else if (a == "--scan") {

@@ -12,6 +12,7 @@ struct PlayOptions {
     bool info = false;
     bool quiet = false;
     bool titles = false;
+    bool timing = false;
     bool lyrics = false;
     bool lrc = false;
     bool list = false;

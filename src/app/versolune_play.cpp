@@ -118,9 +118,40 @@ struct LyricsFollower {
     }
 };
 
+// With --timing: milliseconds from Play to the first "playing" state and to the first audio
+// buffer queued to the device, each printed once per run.
+struct StartTiming {
+    bool on = false;
+    uint32_t start = 0;
+    bool playingShown = false;
+    bool bufferShown = false;
+
+    bool Waiting() const { return on && !bufferShown; }
+    void Print(const char* what) {
+        std::printf("timing %s %u\n", what, static_cast<unsigned>(GetTickCount() - start));
+        std::fflush(stdout);
+    }
+    void Poll(PlayerEngine& engine) {
+        if (!Waiting()) return;
+        uint32_t audioTotal = 0, audioUsed = 0, streamTotal = 0, streamUsed = 0;
+        engine.GetBufferInfo(audioTotal, audioUsed, streamTotal, streamUsed);
+        if (audioUsed == 0) return;
+        bufferShown = true;
+        Print("buffer");
+    }
+    void State(int state) {
+        if (!on || state != kPlaying || playingShown) return;
+        playingShown = true;
+        Print("playing");
+    }
+};
+
 // Plays the open source to its end; true when the run ended normally.
 bool PlayOne(PlayerEngine& engine, MessageQueue& queue, const PlayOptions& o, LyricsModel* lyrics) {
     if (o.seekMs >= 0) engine.Seek(o.seekMs);
+    StartTiming timing;
+    timing.on = o.timing;
+    timing.start = GetTickCount();
     if (!engine.Play()) return false;
     bool stopping = false;
     StreamPrinter stream;
@@ -128,7 +159,8 @@ bool PlayOne(PlayerEngine& engine, MessageQueue& queue, const PlayOptions& o, Ly
     follower.model = lyrics;
     for (;;) {
         Message m;
-        bool got = queue.Get(m, 20);
+        bool got = queue.Get(m, timing.Waiting() ? 1 : 20);
+        timing.Poll(engine);
         if (o.titles && engine.GetSourceType() == kSourceStream) stream.Poll(engine);
         if (engine.GetState() == kPlaying) follower.Poll(engine, false);
         if (!stopping && o.stopAfterMs >= 0 && engine.GetPosition() >= o.stopAfterMs) {
@@ -139,6 +171,7 @@ bool PlayOne(PlayerEngine& engine, MessageQueue& queue, const PlayOptions& o, Ly
         if (m.message == WM_ENGINE_TITLE && o.titles) stream.Title(engine);
         if (m.message != WM_ENGINE_STATE) continue;
         int state = static_cast<int>(m.wParam);
+        timing.State(state);
         if (state == kStopped) {
             if (!o.quiet) std::printf("state 0 %s\n", m.lParam ? "failed" : "ok");
             std::fflush(stdout);
