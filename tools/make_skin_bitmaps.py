@@ -127,11 +127,11 @@ def glyph(cv, name, ox, oy, w, h, c):
         cv.rect(int(cx + 3), int(cy - 4), 2, 8, c)
         cv.polygon([(cx - 4, cy - 4), (cx - 4, cy + 4), (cx + 3, cy)], c)
     elif name == "rew":
-        cv.polygon([(cx, cy - 4), (cx, cy + 4), (cx - 5, cy)], c)
-        cv.polygon([(cx + 5, cy - 4), (cx + 5, cy + 4), (cx, cy)], c)
+        for dx in (0, 5):
+            cv.polygon([(cx + dx, cy - 4), (cx + dx, cy + 4), (cx + dx - 5.5, cy)], c)
     elif name == "ff":
-        cv.polygon([(cx - 5, cy - 4), (cx - 5, cy + 4), (cx, cy)], c)
-        cv.polygon([(cx, cy - 4), (cx, cy + 4), (cx + 5, cy)], c)
+        for dx in (-5, 0):
+            cv.polygon([(cx + dx, cy - 4), (cx + dx, cy + 4), (cx + dx + 5.5, cy)], c)
     elif name == "menu":      # three lines
         for i in range(3):
             cv.rect(int(cx - 5), int(cy - 4 + 3 * i), 10, 2, c)
@@ -173,23 +173,25 @@ def status_strip(ink):
 
 def play_option_strip(ink):
     cv = Canvas(10 * 3, 7)
-    def loop(x):
+    def loop(x, arrow_on_top):
         cv.rect(x + 1, 1, 7, 1, ink)
         cv.rect(x + 1, 5, 7, 1, ink)
         cv.rect(x + 1, 1, 1, 5, ink)
         cv.rect(x + 8, 1, 1, 5, ink)
-        cv.polygon([(x + 4, -0.5), (x + 4, 3.5), (x + 6.5, 1.5)], ink)
-    loop(0)
+        if arrow_on_top:
+            cv.polygon([(x + 4, -0.5), (x + 4, 3.5), (x + 6.5, 1.5)], ink)
+        else:
+            cv.polygon([(x + 5, 3), (x + 5, 7), (x + 2.5, 5)], ink)
+    loop(0, True)                                               # repeat all
     # shuffle: two crossing strokes with arrow heads
     for i in range(6):
         cv.put(10 + 1 + i, 1 + i, ink)
         cv.put(10 + 1 + i, 6 - i, ink)
     cv.rect(10 + 7, 0, 2, 3, ink)
     cv.rect(10 + 7, 4, 2, 3, ink)
-    loop(20)
-    cv.rect(20 + 4, 2, 1, 3, MAGENTA)
-    cv.rect(20 + 4, 2, 2, 1, MAGENTA)
-    cv.rect(20 + 4, 2, 1, 3, ink)                               # the "1"
+    loop(20, False)                                             # repeat one: the loop with a "1"
+    cv.rect(20 + 5, 2, 1, 3, ink)
+    cv.put(20 + 4, 2, ink)
     return cv
 
 
