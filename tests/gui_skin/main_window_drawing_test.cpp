@@ -55,6 +55,7 @@ protected:
         window_.reset();
         SetScreenProfile(ScreenProfile());
         SetWaveVolume(0xFFFFFFFF);
+        SetAudioBackend(std::string());
     }
     MainWindow& Open(int dpi, const std::string& skinFile = std::string()) {
         ScreenProfile profile;
@@ -182,6 +183,24 @@ TEST_F(WindowDrawingTest, BuiltInSkinRegionsHoldTheirValues) {
         w.settings->shuffle = 0;
         window_.reset();
     }
+}
+
+TEST_F(WindowDrawingTest, TimeShowsThePositionOrWhatRemains) {
+    SetAudioBackend("null");  // paced in real time, so the track cannot end before the pause
+    MainWindow& w = Open(96);
+    ASSERT_TRUE(w.AddEntry(WidePath(wav_)));
+    ASSERT_TRUE(w.Play(-1));
+    ASSERT_TRUE(QTest::qWaitFor([&w] { return w.engine->GetState() == kPlaying; }, 5000));
+    w.Pause();
+    ASSERT_EQ(w.engine->GetState(), kPaused);
+    ASSERT_TRUE(w.engine->Seek(83400));
+    const QRect time(35, 10, 45, 15);
+    const int position[5] = {0, 1, 10, 2, 3};  // 01:23
+    EXPECT_TRUE(SameRegion(Shot(w), Expected(w, kSkinNumber, TimeCells(position, 96)), time));
+    w.settings->timeReverse = 1;  // 125 - 83.4 s left: 00:41
+    const int remaining[5] = {0, 0, 10, 4, 1};
+    EXPECT_TRUE(SameRegion(Shot(w), Expected(w, kSkinNumber, TimeCells(remaining, 96)), time));
+    w.Stop();
 }
 
 TEST_F(WindowDrawingTest, VersionOneSkinHasEightButtonsAndNoSlider) {

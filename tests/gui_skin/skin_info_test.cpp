@@ -125,11 +125,17 @@ TEST_F(SkinInfoTest, MissingBitmapsAndLowerCaseKeysFallBackToTheBuiltInOnes) {
         ASSERT_NE(skin.GetImageList(index), nullptr) << index;
         EXPECT_EQ(skin.GetImageList(index)->Cell(0), builtIn.GetImageList(index)->Cell(0)) << index;
     }
-    // An unreadable skin file is the built-in look.
-    SkinInfo missing;
-    missing.Load(WidePath(dir_ + "no-such.gps"));
-    EXPECT_EQ(*missing.GetBackground(), *builtIn.GetBackground());
-    EXPECT_NE(missing.GetImageList(kSkinVolumeSlider), nullptr);
+    // An unreadable skin file, or one of binary garbage, is the built-in look.
+    std::string garbage(5000, '\0');
+    for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<char>((i * 7919) % 251);
+    garbage.replace(100, 20, "\n[Versolune Skin]\nVe");
+    for (std::wstring odd : {WidePath(dir_ + "no-such.gps"), WriteSkin(garbage, "garbage.gps"), WidePath(dir_)}) {
+        SkinInfo missing;
+        missing.Load(odd);
+        EXPECT_EQ(*missing.GetBackground(), *builtIn.GetBackground());
+        EXPECT_NE(missing.GetImageList(kSkinVolumeSlider), nullptr);
+        EXPECT_EQ(missing.GetColor(kDispColor), 0x0004DFA9u);
+    }
 }
 
 TEST_F(SkinInfoTest, VersionOneHasEightSmallButtonsAndNoSlider) {
