@@ -86,7 +86,9 @@ protected:
         EXPECT_TRUE(ReadWav(out, pcm));
         return pcm;
     }
-    int runs = 0;
+    // Shared by every test of the program: the wav backend appends to a file this process
+    // already wrote, so each run needs a name of its own.
+    static inline int runs = 0;
 };
 
 TEST_F(FlacPlugin, PcmMatchesTheReferenceDecoder) {
