@@ -294,6 +294,35 @@ TEST_F(WindowDrawingTest, OnlyATitleWiderThanItsLineScrolls) {
     Shot(w);
     EXPECT_TRUE(w.IsTimerActive(5));
     EXPECT_GT(w.titleExtent - 25, w.titleWidth);
+
+    // Scrolled so far that the end of the text is in view: the start follows after a gap.
+    w.settings->scrollTitle = 1;
+    const QRect line(24, w.titleTop, w.titleWidth, w.titleHeight);
+    const QImage still = Shot(w);
+    w.titleOffset = w.titleExtent - 40;  // the last 40 pixels: 15 of text end, 25 of gap
+    const QImage moved = Shot(w);
+    EXPECT_FALSE(SameRegion(still, moved, line));
+    EXPECT_TRUE(SameRegion(moved, w.backgroundImage, QRect(24 + 15, w.titleTop + 1, 25, w.titleHeight - 1)));
+    // (The line's top row is shared with the format info above it.)
+    EXPECT_TRUE(SameRegion(moved.copy(24 + 40, w.titleTop + 1, 100, w.titleHeight - 1),
+                           still.copy(24, w.titleTop + 1, 100, w.titleHeight - 1), QRect(0, 0, 100, w.titleHeight - 1)));
+}
+
+TEST_F(WindowDrawingTest, VolumeDisplayShowsTheLevelWithABar) {
+    MainWindow& w = Open(96);
+    SetWaveVolume(0x8000 | 0x4000 << 16);  // the louder channel counts: 50 %
+    w.ShowVolumeChange();
+    const QImage shot = Shot(w);
+    const QColor title = ColorFromRef(w.skin->GetColor(kTitleColor));
+    const int bottom = w.titleTop + w.titleHeight;
+    const int barWidth = 50 * 125 / 100;
+    EXPECT_EQ(QColor(shot.pixel(104, bottom - 1)), title);
+    EXPECT_EQ(QColor(shot.pixel(104 + barWidth - 1, bottom - 2)), title);
+    EXPECT_NE(QColor(shot.pixel(104 + barWidth, bottom - 1)), title);
+    EXPECT_FALSE(SameRegion(shot, w.backgroundImage, QRect(24, w.titleTop, 80, w.titleHeight)));  // "Volume 50"
+    w.OnTimer(3);
+    EXPECT_EQ(w.volumeDisplay, 0);
+    EXPECT_NE(QColor(Shot(w).pixel(104 + barWidth - 1, bottom - 2)), title);
 }
 
 }  // namespace
