@@ -123,52 +123,63 @@ void Chorus3D::Release() {
     size_ = 0;
 }
 
-void Chorus3D::Process(int bits, uint8_t* data, uint32_t length) {
-    Locked hold(lock_);
-    if (enable_ == 0 || rate_ == 0 || size_ == 0 || line_[0] == nullptr || line_[1] == nullptr) return;
+namespace {
 
-    const int ring = size_ - 1;  // the lines are used as rings of size - 1 entries
-    const int half = size_ / 2;
-    const int size = size_, base = baseDelay_, step = step_, rate = rate_, gain = gain_;
-    int write[2] = {write_[0], write_[1]};
-    int sweep[2] = {sweep_[0], sweep_[1]};
-    int32_t* const lines[2] = {line_[0], line_[1]};
-    // Within these bounds the whole sum fits 64 bits; outside them 128-bit arithmetic keeps a
-    // rate far beyond the page's 0..100 saturating instead of overflowing.
-    const bool narrow = rate >= -100000 && rate <= 100000 && gain >= 0 && gain <= 100000;
-    auto one = [&](int c, int32_t x) -> int32_t {
-        int32_t* line = lines[c];
+// One channel of the 3D chorus over a whole buffer; the channels share no state, so each runs
+// in its own tight loop. Wide selects 64/128-bit arithmetic for rates outside the page's 0..100.
+template <bool k16Bit, bool kWide>
+void ChorusChannel(uint8_t* p, uint32_t frames, int32_t* line, int& writeIndex, int& sweepIndex, int size,
+                   int base, int step, int rate, int gain) {
+    constexpr uint32_t kBytes = k16Bit ? 2 : 1;
+    const int ring = size - 1;  // the line is used as a ring of size - 1 entries
+    const int half = size / 2;
+    int w = writeIndex, sw = sweepIndex;
+    for (uint32_t f = 0; f < frames; ++f, p += 2 * kBytes) {
+        const int32_t x = k16Bit ? ReadPcm16(p) : Pcm8To16(*p);
         // Triangle sweep of the extra delay, in 1/256 samples.
-        const int t = sweep[c] < half ? sweep[c] : size - sweep[c];
-        int64_t pos = int64_t{write[c] - base} * 256 - int64_t{step} * t;
+        const int t = sw < half ? sw : size - sw;
+        int64_t pos = int64_t{w - base} * 256 - int64_t{step} * t;
         if (pos < 0) pos += int64_t{ring} * 256;
         const int i = static_cast<int>(pos >> 8);
         const int frac = static_cast<int>(pos & 255);
         const int j = i + 1 == ring ? 0 : i + 1;
-        const int64_t delayed = int64_t{line[i]} * (256 - frac) + int64_t{line[j]} * frac;
-
-        line[write[c]] = x;
-        if (++write[c] >= ring) write[c] = 0;
-        if (++sweep[c] >= ring) sweep[c] = 0;
-
-        int64_t result;
-        if (narrow) {
-            result = ((int64_t{x} * 256 - delayed * rate / 100) * gain / 100) >> 8;
+        line[w] = x;
+        if (++w >= ring) w = 0;
+        if (++sw >= ring) sw = 0;
+        int32_t y;
+        if (!kWide) {
+            // 16-bit samples keep the delayed value within 2^24 and, with rate and gain in
+            // 0..100, every step within 32 bits.
+            const int32_t delayed = line[i] * (256 - frac) + line[j] * frac;
+            y = Clamp16(((x * 256 - delayed * rate / 100) * gain / 100) >> 8);
         } else {
+            const int64_t delayed = int64_t{line[i]} * (256 - frac) + int64_t{line[j]} * frac;
             const __int128 v = static_cast<__int128>(int64_t{x} * 256 - delayed * rate / 100) * gain / 100;
             const __int128 wide = v >> 8;
-            result = wide < -32768 ? -32768 : (wide > 32767 ? 32767 : static_cast<int64_t>(wide));
+            y = wide < -32768 ? -32768 : (wide > 32767 ? 32767 : static_cast<int32_t>(wide));
         }
-        return Clamp16(result);
-    };
-    ForEachFrame(bits, data, length, [&](int32_t& l, int32_t& r) {
-        l = one(0, l);
-        r = one(1, r);
-    });
-    write_[0] = write[0];
-    write_[1] = write[1];
-    sweep_[0] = sweep[0];
-    sweep_[1] = sweep[1];
+        if (k16Bit) WritePcm16(p, y);
+        else *p = Pcm16To8(y);
+    }
+    writeIndex = w;
+    sweepIndex = sw;
+}
+
+}  // namespace
+
+void Chorus3D::Process(int bits, uint8_t* data, uint32_t length) {
+    Locked hold(lock_);
+    if (enable_ == 0 || rate_ == 0 || size_ == 0 || line_[0] == nullptr || line_[1] == nullptr) return;
+    if (data == nullptr || (bits != 8 && bits != 16)) return;
+    const uint32_t bytes = static_cast<uint32_t>(bits / 8);
+    const uint32_t frames = length / (2 * bytes);
+    const bool wide = rate_ < 0 || rate_ > 100 || gain_ < 0 || gain_ > 100;
+    for (int c = 0; c < 2; ++c) {
+        uint8_t* p = data + c * bytes;
+        auto run = bits == 16 ? (wide ? ChorusChannel<true, true> : ChorusChannel<true, false>)
+                              : (wide ? ChorusChannel<false, true> : ChorusChannel<false, false>);
+        run(p, frames, line_[c], write_[c], sweep_[c], size_, baseDelay_, step_, rate_, gain_);
+    }
 }
 
 }  // namespace vl
