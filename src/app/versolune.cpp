@@ -12,6 +12,7 @@
 #include "platform/screen_profile.h"
 #include "platform/text.h"
 #include "platform/wave_out.h"
+#include "settings/qt/settings_dialogs_qt.h"
 #include "ui/command_line.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/player_app.h"
@@ -83,6 +84,8 @@ int main(int argc, char** argv) {
         }
     }
 
+    vl::SettingsDialogsQt dialogs;
+    vl::SetSettingsDialogs(&dialogs);
     vl::PlayerApp player;
     if (!screenshot.empty()) {
         player.onStarted = [screenshot, afterMs](vl::MainWindow& window) {
@@ -93,5 +96,7 @@ int main(int argc, char** argv) {
             });
         };
     }
-    return player.Run(vl::JoinCommandLine(files));
+    int code = player.Run(vl::JoinCommandLine(files));
+    vl::SetSettingsDialogs(nullptr);
+    return code;
 }

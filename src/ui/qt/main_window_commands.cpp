@@ -275,7 +275,7 @@ void MainWindow::CmdOptions() {
 }
 
 void MainWindow::CmdSleepTimer() {
-    if (!settings->ShowSleepTimer(this)) return;
+    if (!settings->ShowSleepTimer(static_cast<QWidget*>(this))) return;
     if (settings->sleepElapsed != -1) {
         settings->sleepElapsed = 0;
         settings->sleepLastTick = static_cast<int32_t>(GetTickCount());
