@@ -31,7 +31,9 @@ void ExpectEffect(PlayerEngine& engine, int kind, int32_t enable, int32_t delay,
     EffectParams p;
     engine.GetEffect(kind, p);
     EXPECT_EQ(enable, p.enable) << kind;
-    if (delay >= 0) EXPECT_EQ(delay, p.delay) << kind;
+    if (delay >= 0) {
+        EXPECT_EQ(delay, p.delay) << kind;
+    }
     EXPECT_EQ(rate, p.rate) << kind;
 }
 
