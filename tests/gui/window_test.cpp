@@ -156,7 +156,9 @@ TEST_F(WindowTest, SleepTimerStopsPlayback) {
         EXPECT_EQ(-1, settings->sleepElapsed);
         EXPECT_FALSE(window->IsTimerActive(8));
         // Switching off also lets go of the audio device.
-        if (powerOff) EXPECT_FALSE(engine->output.IsOpen());
+        if (powerOff) {
+            EXPECT_FALSE(engine->output.IsOpen());
+        }
     }
 }
 
