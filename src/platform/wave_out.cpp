@@ -21,35 +21,35 @@ std::mutex g_backendMutex;
 std::string g_backendOverride;
 bool g_backendOverridden = false;
 
-struct BackendSpec {
+struct BackendChoice {
     enum Kind { kInvalid, kAuto, kAlsa, kNull, kWav } kind = kInvalid;
     bool fast = false;
     std::string arg;  // ALSA device or WAV path
 };
 
-BackendSpec ParseBackend(const std::string& spec) {
-    BackendSpec b;
+BackendChoice ParseBackend(const std::string& name) {
+    BackendChoice b;
     auto after = [&](const char* prefix, std::string& rest) {
         size_t n = std::char_traits<char>::length(prefix);
-        if (spec.compare(0, n, prefix) != 0) return false;
-        rest = spec.substr(n);
+        if (name.compare(0, n, prefix) != 0) return false;
+        rest = name.substr(n);
         return true;
     };
     std::string rest;
-    if (spec.empty() || spec == "auto") {
-        b.kind = BackendSpec::kAuto;
-    } else if (spec == "alsa") {
-        b.kind = BackendSpec::kAlsa;
+    if (name.empty() || name == "auto") {
+        b.kind = BackendChoice::kAuto;
+    } else if (name == "alsa") {
+        b.kind = BackendChoice::kAlsa;
         b.arg = "default";
     } else if (after("alsa:", rest) && !rest.empty()) {
-        b.kind = BackendSpec::kAlsa;
+        b.kind = BackendChoice::kAlsa;
         b.arg = rest;
-    } else if (spec == "null" || spec == "null-fast") {
-        b.kind = BackendSpec::kNull;
-        b.fast = spec == "null-fast";
+    } else if (name == "null" || name == "null-fast") {
+        b.kind = BackendChoice::kNull;
+        b.fast = name == "null-fast";
     } else if ((after("wav:", rest) || after("wav-fast:", rest)) && !rest.empty()) {
-        b.kind = BackendSpec::kWav;
-        b.fast = spec.compare(0, 9, "wav-fast:") == 0;
+        b.kind = BackendChoice::kWav;
+        b.fast = name.compare(0, 9, "wav-fast:") == 0;
         b.arg = rest;
     }
     return b;
@@ -340,14 +340,14 @@ private:
 }  // namespace
 
 unsigned WaveOut::GetNumDevs() {
-    BackendSpec b = ParseBackend(GetAudioBackend());
+    BackendChoice b = ParseBackend(GetAudioBackend());
     switch (b.kind) {
-    case BackendSpec::kAuto:
-    case BackendSpec::kNull:
+    case BackendChoice::kAuto:
+    case BackendChoice::kNull:
         return 1;
-    case BackendSpec::kAlsa:
+    case BackendChoice::kAlsa:
         return AlsaDeviceExists(b.arg) ? 1 : 0;
-    case BackendSpec::kWav:
+    case BackendChoice::kWav:
         return WavFolderExists(b.arg) ? 1 : 0;
     default:
         return 0;
@@ -358,26 +358,26 @@ int WaveOut::Open(std::unique_ptr<WaveOut>& device, const WaveFormat& format, Wa
                   uintptr_t instance) {
     device.reset();
     if (!FormatSupported(format)) return WAVERR_BADFORMAT;
-    BackendSpec b = ParseBackend(GetAudioBackend());
+    BackendChoice b = ParseBackend(GetAudioBackend());
     std::unique_ptr<WaveDriver> driver;
     int rc = MMSYSERR_NODRIVER;
     switch (b.kind) {
-    case BackendSpec::kAlsa:
-    case BackendSpec::kAuto:
-        driver = CreateAlsaDriver(b.kind == BackendSpec::kAlsa ? b.arg : "default");
+    case BackendChoice::kAlsa:
+    case BackendChoice::kAuto:
+        driver = CreateAlsaDriver(b.kind == BackendChoice::kAlsa ? b.arg : "default");
         rc = driver->Open(format);
-        if (rc != MMSYSERR_NOERROR && b.kind == BackendSpec::kAuto) {
+        if (rc != MMSYSERR_NOERROR && b.kind == BackendChoice::kAuto) {
             static std::once_flag told;
             std::call_once(told, [] { std::fprintf(stderr, "versolune: no sound device, playing silently\n"); });
             driver = CreateVirtualDriver(false, "");
             rc = driver->Open(format);
         }
         break;
-    case BackendSpec::kNull:
+    case BackendChoice::kNull:
         driver = CreateVirtualDriver(b.fast, "");
         rc = driver->Open(format);
         break;
-    case BackendSpec::kWav:
+    case BackendChoice::kWav:
         if (!WavFolderExists(b.arg)) return MMSYSERR_NODRIVER;
         driver = CreateVirtualDriver(b.fast, b.arg);
         rc = driver->Open(format);
@@ -395,10 +395,10 @@ int WaveOut::Open(std::unique_ptr<WaveOut>& device, const WaveFormat& format, Wa
 void SetWaveVolume(uint32_t volume) { g_volume.store(volume); }
 uint32_t GetWaveVolume() { return g_volume.load(); }
 
-void SetAudioBackend(const std::string& spec) {
+void SetAudioBackend(const std::string& name) {
     std::lock_guard<std::mutex> lock(g_backendMutex);
-    g_backendOverride = spec;
-    g_backendOverridden = !spec.empty();
+    g_backendOverride = name;
+    g_backendOverridden = !name.empty();
 }
 
 std::string GetAudioBackend() {

@@ -85,8 +85,8 @@ public:
 void SetWaveVolume(uint32_t volume);
 uint32_t GetWaveVolume();
 
-// Overrides VERSOLUNE_AUDIO for devices opened afterwards; an empty spec removes the override.
-void SetAudioBackend(const std::string& spec);
+// Overrides VERSOLUNE_AUDIO for devices opened afterwards; an empty name removes the override.
+void SetAudioBackend(const std::string& name);
 std::string GetAudioBackend();
 
 }  // namespace vl

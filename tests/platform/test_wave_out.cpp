@@ -71,10 +71,10 @@ bool WaitPosition(WaveOut& device, uint64_t frames) {
 class WaveOutBackends : public ::testing::TestWithParam<std::string> {
 protected:
     void SetUp() override {
-        std::string spec = GetParam();
-        if (spec == "wav-fast") spec = "wav-fast:" + test::TempDir() + "/out.wav";
-        SetAudioBackend(spec);
-        if (WaveOut::GetNumDevs() == 0) GTEST_SKIP() << spec << " cannot run here";
+        std::string backend = GetParam();
+        if (backend == "wav-fast") backend = "wav-fast:" + test::TempDir() + "/out.wav";
+        SetAudioBackend(backend);
+        if (WaveOut::GetNumDevs() == 0) GTEST_SKIP() << backend << " cannot run here";
     }
     void TearDown() override { SetAudioBackend(""); }
 };
@@ -300,17 +300,17 @@ TEST(WaveOutWav, ReopeningWithTheSameFormatAppends) {
 TEST(WaveOutSelection, ImpossibleBackendsHaveNoDevice) {
     std::string dir = test::TempDir();
     struct Row {
-        std::string spec;
+        std::string backend;
         unsigned devs;
     } rows[] = {{"null", 1},        {"null-fast", 1},  {"wav:" + dir + "/x.wav", 1},
                 {"auto", 1},        {"bogus", 0},       {"wav:" + dir + "/missing/x.wav", 0},
                 {"alsa:versolune_no_such_device", 0}};
     for (const Row& row : rows) {
-        SetAudioBackend(row.spec);
-        EXPECT_EQ(WaveOut::GetNumDevs(), row.devs) << row.spec;
+        SetAudioBackend(row.backend);
+        EXPECT_EQ(WaveOut::GetNumDevs(), row.devs) << row.backend;
         if (row.devs == 0) {
             std::unique_ptr<WaveOut> device;
-            EXPECT_EQ(WaveOut::Open(device, WaveFormat{}, nullptr, 0), MMSYSERR_NODRIVER) << row.spec;
+            EXPECT_EQ(WaveOut::Open(device, WaveFormat{}, nullptr, 0), MMSYSERR_NODRIVER) << row.backend;
             EXPECT_FALSE(device);
         }
     }

@@ -8,7 +8,7 @@ namespace vl {
 
 namespace {
 
-struct ImageSpec {
+struct ImageSlot {
     int index;
     const wchar_t* key;
     int cellWidth;
@@ -16,11 +16,11 @@ struct ImageSpec {
     int resource;
 };
 
-constexpr ImageSpec kNumberSpec{kSkinNumber, L"Number", 8, 15, kResNumber};
-constexpr ImageSpec kStatusSpec{kSkinStatus, L"Status", 9, 9, kResStatus};
-constexpr ImageSpec kPlayOptionSpec{kSkinPlayOption, L"PlayOption", 10, 7, kResPlayOption};
-constexpr ImageSpec kButtonSpec{kSkinButton, L"Button", 16, 16, kResButton};
-constexpr ImageSpec kVersion2Specs[] = {
+constexpr ImageSlot kNumberSlot{kSkinNumber, L"Number", 8, 15, kResNumber};
+constexpr ImageSlot kStatusSlot{kSkinStatus, L"Status", 9, 9, kResStatus};
+constexpr ImageSlot kPlayOptionSlot{kSkinPlayOption, L"PlayOption", 10, 7, kResPlayOption};
+constexpr ImageSlot kButtonSlot{kSkinButton, L"Button", 16, 16, kResButton};
+constexpr ImageSlot kVersion2Slots[] = {
     {kSkinButtonNormal, L"ButtonNormal", 25, 20, kResButtonNormal},
     {kSkinButtonPush, L"ButtonPush", 25, 20, kResButtonPush},
     {kSkinVolumeSlider, L"VolumeSlider", 51, 20, kResVolumeSlider},
@@ -97,8 +97,8 @@ void SkinInfo::SetBackground(const SkinFile& file, const std::wstring& section, 
 
 void SkinInfo::LoadCommonImages(const SkinFile& file, const std::wstring& section) {
     if (background_.isNull()) background_ = LoadResourceBitmap(kResBackground);
-    for (const ImageSpec& spec : {kNumberSpec, kStatusSpec, kPlayOptionSpec})
-        LoadImage(spec.index, spec.cellWidth, spec.cellHeight, file.BitmapPath(section, spec.key), spec.resource);
+    for (const ImageSlot& slot : {kNumberSlot, kStatusSlot, kPlayOptionSlot})
+        LoadImage(slot.index, slot.cellWidth, slot.cellHeight, file.BitmapPath(section, slot.key), slot.resource);
 }
 
 void SkinInfo::LoadFlagAndColors(const SkinFile& file, const std::wstring& section) {
@@ -116,12 +116,12 @@ void SkinInfo::LoadFlagAndColors(const SkinFile& file, const std::wstring& secti
 
 void SkinInfo::LoadButtonImages(const SkinFile& file, const std::wstring& section, int version) {
     if (version > 1) {
-        for (const ImageSpec& spec : kVersion2Specs)
-            LoadImage(spec.index, spec.cellWidth, spec.cellHeight, file.BitmapPath(section, spec.key),
-                      spec.resource);
+        for (const ImageSlot& slot : kVersion2Slots)
+            LoadImage(slot.index, slot.cellWidth, slot.cellHeight, file.BitmapPath(section, slot.key),
+                      slot.resource);
     } else {
-        LoadImage(kButtonSpec.index, kButtonSpec.cellWidth, kButtonSpec.cellHeight,
-                  file.BitmapPath(section, kButtonSpec.key), kButtonSpec.resource);
+        LoadImage(kButtonSlot.index, kButtonSlot.cellWidth, kButtonSlot.cellHeight,
+                  file.BitmapPath(section, kButtonSlot.key), kButtonSlot.resource);
     }
 }
 
