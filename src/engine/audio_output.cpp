@@ -148,8 +148,7 @@ void AudioOutput::FeederLoop() {
             if (feederQuit_) return;
             Sleep(1);
         }
-        Locked device(deviceLock_);
-        deviceLock_.Release();
+        Locked device(deviceLock_, std::adopt_lock);
         if (feederQuit_ || !device_) return;
         int h = nextDeviceHeader_;
         WaveHeader& hdr = deviceHeaders_[h];

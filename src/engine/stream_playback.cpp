@@ -121,22 +121,30 @@ UnderrunResult CheckUnderrun(PlayerEngine& engine, uint32_t need) {
     }
 }
 
+enum TopUp { kTopped, kDataEnded, kRunFinished };
+
+// The start of every pass of the MPEG and plug-in loops: the stop request, the underrun check,
+// then the input buffer topped up from the reader. kDataEnded: the stream ended, and what it
+// still delivered is in the buffer; kRunFinished: the run has been ended.
+TopUp TopUpInput(PlayerEngine& engine, std::vector<uint8_t>& input, uint32_t& filled) {
+    if (engine.stopRequested) {
+        engine.FinishPlayback(false, false);
+        return kRunFinished;
+    }
+    if (CheckUnderrun(engine, kProbeBytes - filled) == kRunOver) return kRunFinished;
+    uint32_t got = 0;
+    bool more = engine.streamReader->Read(input.data() + filled, kProbeBytes - filled, got) && got > 0;
+    filled += got;
+    return more ? kTopped : kDataEnded;
+}
+
 void MpegLoop(PlayerEngine& engine) {
-    NetStreamReader& reader = *engine.streamReader;
     std::vector<uint8_t> input(kProbeBytes);
     uint32_t filled = 0;
     for (;;) {
-        if (engine.stopRequested) {
-            engine.FinishPlayback(false, false);
-            return;
-        }
-        if (CheckUnderrun(engine, kProbeBytes - filled) == kRunOver) return;
-        uint32_t got = 0;
-        if (!reader.Read(input.data() + filled, kProbeBytes - filled, got) || got == 0) {
-            filled += got;
-            break;
-        }
-        filled += got;
+        TopUp topUp = TopUpInput(engine, input, filled);
+        if (topUp == kRunFinished) return;
+        if (topUp == kDataEnded) break;
         uint32_t used = DecodeBuffer(engine, input.data(), filled);
         if (used > filled) used = filled;
         std::memmove(input.data(), input.data() + used, filled - used);
@@ -216,18 +224,12 @@ void OggLoop(PlayerEngine& engine) {
 }
 
 void PluginLoop(PlayerEngine& engine) {
-    NetStreamReader& reader = *engine.streamReader;
     std::vector<uint8_t> input(kProbeBytes);
     uint32_t filled = 0;
     for (;;) {
-        if (engine.stopRequested) {
-            engine.FinishPlayback(false, false);
-            return;
-        }
-        if (CheckUnderrun(engine, kProbeBytes - filled) == kRunOver) return;
-        uint32_t got = 0;
-        bool more = reader.Read(input.data() + filled, kProbeBytes - filled, got) && got > 0;
-        filled += got;
+        TopUp topUp = TopUpInput(engine, input, filled);
+        if (topUp == kRunFinished) return;
+        const bool more = topUp == kTopped;
         if (!more && filled == 0) break;
         if (!engine.EnsurePendingBuffer() || engine.stopRequested) continue;
         engine.pendingBuffer->dwBufferLength = engine.outputBufferSize;

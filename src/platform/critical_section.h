@@ -42,6 +42,8 @@ private:
 class Locked {
 public:
     explicit Locked(CriticalSection& cs) : cs_(cs) { cs_.Acquire(); }
+    // Takes over a lock the caller already acquired (for example with TryAcquire).
+    Locked(CriticalSection& cs, std::adopt_lock_t) : cs_(cs) {}
     ~Locked() { cs_.Release(); }
     Locked(const Locked&) = delete;
     Locked& operator=(const Locked&) = delete;

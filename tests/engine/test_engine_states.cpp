@@ -23,6 +23,15 @@ std::wstring Tone(const std::string& dir, const std::string& name, double second
     return WidePath(path);
 }
 
+// Changes some of the engine's output settings; the engine's answer.
+template <typename Change>
+bool ChangeOutput(PlayerEngine& engine, Change change) {
+    OutputSettings s;
+    engine.GetOutputSettings(s);
+    change(s);
+    return engine.SetOutputSettings(s);
+}
+
 class EngineStates : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -57,11 +66,7 @@ TEST_F(EngineStates, EverySampleReachesTheDevice) {
     std::string out = dir + "/out.wav";
     SetAudioBackend("wav-fast:" + out);
     EngineHarness h;
-    OutputSettings s;
-    h.engine.GetOutputSettings(s);
-    s.bufferLenMs = 2000;
-    s.prebufferPercent = 100;
-    ASSERT_TRUE(h.engine.SetOutputSettings(s));
+    ASSERT_TRUE(ChangeOutput(h.engine, [](OutputSettings& s) { s.bufferLenMs = 2000; s.prebufferPercent = 100; }));
     PcmData src = MakeTone(8000, 2, 0.05);
     ASSERT_TRUE(WriteWav(dir + "/short.wav", src));
     ASSERT_TRUE(h.engine.Open(WidePath(dir + "/short.wav")));
@@ -116,10 +121,7 @@ TEST_F(EngineStates, PauseHoldsThePositionAndResumes) {
 TEST_F(EngineStates, SeekDuringTheFinalDrainGoesOnDecoding) {
     SetAudioBackend("null");
     EngineHarness h;
-    OutputSettings s;
-    h.engine.GetOutputSettings(s);
-    s.bufferLenMs = 800;
-    ASSERT_TRUE(h.engine.SetOutputSettings(s));
+    ASSERT_TRUE(ChangeOutput(h.engine, [](OutputSettings& s) { s.bufferLenMs = 800; }));
     ASSERT_TRUE(h.engine.Open(Tone(dir, "d.wav", 1.0)));
     ASSERT_TRUE(h.engine.Play());
     ASSERT_TRUE(h.WaitForState(kPlaying));
@@ -136,10 +138,7 @@ TEST_F(EngineStates, SuppressedSilenceMovesThePositionAndIsNotPlayed) {
     std::string out = dir + "/out.wav";
     SetAudioBackend("wav-fast:" + out);
     EngineHarness h;
-    OutputSettings s;
-    h.engine.GetOutputSettings(s);
-    s.suppressZeroSamples = 1;
-    ASSERT_TRUE(h.engine.SetOutputSettings(s));
+    ASSERT_TRUE(ChangeOutput(h.engine, [](OutputSettings& s) { s.suppressZeroSamples = 1; }));
     ASSERT_TRUE(h.engine.Open(Tone(dir, "e.wav", 1.0, 8000, 1, 2.0, 2.0)));
     ASSERT_TRUE(h.engine.Play());
     ASSERT_TRUE(h.WaitForState(kStopped));
