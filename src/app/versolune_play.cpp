@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/play_options.h"
+#include "engine/input/source.h"
 #include "engine/player_engine.h"
 #include "lyrics/lyrics_model.h"
 #include "platform/clock.h"
@@ -17,17 +18,6 @@
 using namespace vl;
 
 namespace {
-
-const char* SourceName(int type) {
-    switch (type) {
-        case kSourceMpeg: return "mpeg";
-        case kSourceOgg: return "ogg";
-        case kSourceWav: return "wav";
-        case kSourcePlugin: return "plugin";
-        case kSourceStream: return "stream";
-        default: return "none";
-    }
-}
 
 std::string Quoted(const std::wstring& text) {
     std::string out = "\"";
@@ -42,7 +32,7 @@ void PrintInfo(PlayerEngine& engine) {
     TrackInfo info;
     engine.GetTrackInfo(info);
     std::printf("source=%s version=%d layer=%d channels=%d rate=%d bitrate=%d duration_ms=%d",
-                SourceName(engine.GetSourceType()), info.version, info.layer, info.channels,
+                FindSource(engine.GetSourceType()).name, info.version, info.layer, info.channels,
                 info.sampleRate, info.bitrate, info.duration);
     TagInfo tags{};
     if (engine.GetTagInfo(tags)) {

@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 
 #include <tremor/ivorbisfile.h>
 
+#include "engine/input/source.h"
 #include "engine/player_engine.h"
 #include "platform/text.h"
 
@@ -13,6 +15,11 @@ namespace vl {
 struct OggFile {
     OggVorbis_File vf{};
 };
+
+void OggFileDeleter::operator()(OggFile* file) const {
+    ov_clear(&file->vf);
+    delete file;
+}
 
 namespace {
 
@@ -66,45 +73,34 @@ bool IsOggFile(const std::wstring& path) {
 
 bool OpenOgg(PlayerEngine& engine, const std::wstring& path) {
     CloseOgg(engine);
-    auto* ogg = new OggFile;
-    if (!OpenVorbisFile(path, ogg->vf)) {
-        delete ogg;
-        return false;
-    }
-    engine.oggFile = ogg;
-    const ogg_int64_t total = ov_pcm_total(&ogg->vf, -1);
-    const vorbis_info* info = ov_info(&ogg->vf, -1);
+    auto ogg = std::make_unique<OggFile>();
+    if (!OpenVorbisFile(path, ogg->vf)) return false;
+    engine.oggFile.reset(ogg.release());
+    OggVorbis_File* vf = &engine.oggFile->vf;
+    const ogg_int64_t total = ov_pcm_total(vf, -1);
+    const vorbis_info* info = ov_info(vf, -1);
     // No length (including an error for a stream that cannot seek) means the file is not taken.
     if (total <= 0 || !info || info->channels <= 0 || info->rate <= 0) {
         CloseOgg(engine);
         return false;
     }
-    engine.path = path;
     engine.totalSamples = total > 0xFFFFFFFFLL ? 0xFFFFFFFFu : static_cast<uint32_t>(total);
     engine.format = FormatRecord{};
     engine.format.channels = info->channels;
     engine.format.sampleRate = static_cast<int32_t>(info->rate);
     engine.format.bitrate = info->bitrate_nominal > 0 ? static_cast<int32_t>(info->bitrate_nominal / 1000) : 0;
-    engine.sourceType = kSourceOgg;
     return true;
 }
 
-void CloseOgg(PlayerEngine& engine) {
-    if (!engine.oggFile) return;
-    ov_clear(&engine.oggFile->vf);
-    delete engine.oggFile;
-    engine.oggFile = nullptr;
-}
+void CloseOgg(PlayerEngine& engine) { engine.oggFile.reset(); }
 
 bool SeekOgg(PlayerEngine& engine, int ms) {
-    OggFile* ogg = engine.oggFile;
+    OggFile* ogg = engine.oggFile.get();
     if (!ogg || engine.format.sampleRate <= 0) return false;
     const int64_t target = static_cast<int64_t>(ms) * engine.format.sampleRate / 1000;
     if (ov_pcm_seek_page(&ogg->vf, target) != 0) return false;
-    engine.seekRequested = 1;
     const ogg_int64_t reached = ov_pcm_tell(&ogg->vf);
-    engine.startSample = reached > 0 ? static_cast<uint32_t>(reached) : 0u;
-    engine.output.Reset();
+    engine.SeekReached(reached > 0 ? static_cast<uint32_t>(reached) : 0u);
     return true;
 }
 
@@ -113,39 +109,23 @@ void RewindOgg(PlayerEngine& engine) {
 }
 
 int DecodeStepOgg(PlayerEngine& engine) {
-    OggFile* ogg = engine.oggFile;
+    OggFile* ogg = engine.oggFile.get();
     if (!ogg) return kDecodeError;
     // Buffers smaller than the usual read room (low rates, mono) are filled by one read each.
     const uint32_t room = engine.outputBufferSize < kMinReadRoom ? engine.outputBufferSize : kMinReadRoom;
     if (room == 0) return kDecodeError;
     while (!engine.stopRequested) {
-        if (engine.pendingBuffer && engine.pendingFree < room) {
-            engine.SubmitBuffer(engine.pendingBuffer, engine.outputBufferSize - engine.pendingFree);
-            engine.pendingBuffer = nullptr;
-            engine.pendingFree = 0;
-        }
-        if (!engine.pendingBuffer) {
+        if (engine.HasPendingBuffer() && engine.PendingRoom() < room) engine.SubmitPending();
+        if (!engine.HasPendingBuffer()) {
             if (engine.endReached) return kDecodeEnded;
-            WaveHeader* buffer = engine.GetFreeBuffer();
-            if (!buffer) return engine.stopRequested ? kDecodeStopped : kDecodeError;
-            engine.pendingBuffer = buffer;
-            engine.pendingFree = engine.outputBufferSize;
+            if (!engine.EnsurePendingBuffer()) return engine.stopRequested ? kDecodeStopped : kDecodeError;
             if (engine.seekRequested) continue;
         }
-        engine.decodeLock.Acquire();
-        if (engine.seekRequested) {
-            engine.ResetForSeek();
-            engine.decodeLock.Release();
-            continue;
-        }
-        uint8_t* at = engine.pendingBuffer->lpData + (engine.outputBufferSize - engine.pendingFree);
-        long n = ov_read(&ogg->vf, reinterpret_cast<char*>(at), static_cast<int>(engine.pendingFree), nullptr);
-        if (n > 0) {
-            if (static_cast<uint32_t>(n) > engine.pendingFree) n = static_cast<long>(engine.pendingFree);
-            engine.ApplyPreampIfEnabled(at, static_cast<uint32_t>(n), 16);
-            engine.pendingFree -= static_cast<uint32_t>(n);
-        }
-        engine.decodeLock.Release();
+        if (engine.BeginDecodePass() != DecodePass::kRun) continue;
+        long n = ov_read(&ogg->vf, reinterpret_cast<char*>(engine.PendingSpace()),
+                         static_cast<int>(engine.PendingRoom()), nullptr);
+        if (n > 0) engine.CommitPending(static_cast<uint32_t>(n), true);
+        engine.EndDecodePass();
         if (n == 0) return kDecodeEnded;
         if (n < 0) return kDecodeError;  // any decode error, a hole in the data included
     }
@@ -175,5 +155,11 @@ bool ReadOggFileTags(const std::wstring& path, TagInfo& tags) {
     CommentsToTags(slots, tags);
     return true;
 }
+
+const SourceOps kOggSource = {
+    kSourceOgg, "ogg", OpenOgg, SeekOgg, DecodeStepOgg, nullptr, nullptr, RewindOgg, CloseOgg, GetOggTags,
+    [](PlayerEngine&, const std::wstring& path, TagInfo& tags) { return ReadOggFileTags(path, tags); },
+    nullptr,
+};
 
 }  // namespace vl
