@@ -8,6 +8,7 @@
 
 #include "engine/input/source.h"
 #include "engine/player_engine.h"
+#include "install_dirs.h"
 #include "platform/files.h"
 #include "platform/text.h"
 
@@ -130,6 +131,8 @@ std::vector<std::wstring> PluginFolders() {
         return folders;
     }
     folders.push_back(GetExecutableDir());
+    // An installed player keeps its plug-ins under lib/ of its prefix.
+    folders.push_back(JoinPath(GetExecutableDir(), WidePath(VERSOLUNE_INSTALLED_PLUGIN_DIR)));
     folders.push_back(JoinPath(GetDataDir(), L"plugins"));
     return folders;
 }
