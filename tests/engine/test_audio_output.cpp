@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/audio_output.h"
-#include "support/test_support.h"
-#include "support/wav_file.h"
+#include "engine/output/audio_output.h"
 #include "platform/clock.h"
 #include "platform/wave_out.h"
+#include "support/test_support.h"
+#include "support/wav_file.h"
 
 using namespace vl;
 
