@@ -11,6 +11,7 @@
 #include "engine/input/tags.h"
 #include "engine/input/wav_input.h"
 #include "platform/clock.h"
+#include "platform/files.h"
 
 namespace vl {
 
@@ -58,7 +59,8 @@ bool PlayerEngine::Open(const std::wstring& newPath) {
     Locked lock(engineLock);
     Close();
     atTrackStart = 1;
-    if (newPath.empty()) return false;
+    // The decoder plug-ins open files themselves: a FIFO must not reach them.
+    if (newPath.empty() || !IsRegularFile(newPath)) return false;
     for (const SourceOps* const* input = kFileInputs; *input; ++input) {
         if ((*input)->open(*this, newPath)) {
             path = newPath;
@@ -94,6 +96,7 @@ void PlayerEngine::CloseSource() {
     streamState = kStreamNone;
     format = FormatRecord{};
     totalSamples = 0;
+    audioStart = 0;
     path.clear();
     sourceType = kSourceNone;
 }
@@ -130,6 +133,7 @@ void PlayerEngine::StopLocked() {
         streamReader->RequestStop();
         output.Reset();
         decodeThread.Join();
+        streamReader->ClearStopRequest();
     }
     stopRequested = 0;
     sentSamples = 0;
@@ -143,6 +147,7 @@ void PlayerEngine::StopLocked() {
 void PlayerEngine::Pause() {
     Locked lock(engineLock);
     if (sourceType == kSourceNone || sourceType == kSourceStream) return;
+    Locked hold(holdLock);
     if (playState == kPlaying) {
         output.Start(true);
         prebufferWait = 0;
@@ -163,6 +168,7 @@ void PlayerEngine::ReleaseOutput() {
 // ---------------------------------------------------------------- position
 
 int PlayerEngine::GetDuration() {
+    Locked lock(engineLock);
     if (sourceType == kSourceNone || format.sampleRate <= 0) return 0;
     return static_cast<int>(static_cast<double>(totalSamples) / format.sampleRate * 1000.0);
 }
@@ -213,6 +219,7 @@ bool PlayerEngine::SeekBackward(int ms) {
 // ---------------------------------------------------------------- information
 
 void PlayerEngine::GetTrackInfo(TrackInfo& info) {
+    Locked lock(engineLock);
     if (sourceType == kSourceNone) return;
     info.version = format.version;
     info.layer = format.layer;
@@ -223,11 +230,13 @@ void PlayerEngine::GetTrackInfo(TrackInfo& info) {
 }
 
 bool PlayerEngine::GetTagInfo(TagInfo& tags) {
+    Locked lock(engineLock);
     const SourceOps& source = Source();
     return source.getTags && source.getTags(*this, tags);
 }
 
 bool PlayerEngine::ReadFileTags(const std::wstring& file, TagInfo& tags) {
+    if (!IsRegularFile(file)) return false;
     for (const SourceOps* const* reader = kTagReaders; *reader; ++reader)
         if ((*reader)->readFileTags(*this, file, tags)) return true;
     return false;
@@ -259,6 +268,9 @@ bool PlayerEngine::SetOutputSettings(const OutputSettings& settings) {
     Locked lock(engineLock);
     if (playState != kStopped || settings.prebufferPercent < 0 || settings.prebufferPercent > 100)
         return false;
+    // A run just started has not posted its state yet, but it is no longer stopped; joining it
+    // here would hang both (it waits for engineLock in StartOutput).
+    if (decodeThread.Joinable() && !decodeThread.Finished() && !runEnding) return false;
     if (settings.bufferLenMs != outputSettings.bufferLenMs || settings.fade != outputSettings.fade ||
         settings.alwaysOpenDev != outputSettings.alwaysOpenDev) {
         // A run that ended by itself may still be finishing with the device.
@@ -495,20 +507,23 @@ void PlayerEngine::SubmitBuffer(WaveHeader* buffer, uint32_t length) {
         int64_t threshold = static_cast<int64_t>(outputSettings.bufferLenMs) * rate / 1000 *
                             outputSettings.prebufferPercent / 100;
         if (output.QueuedFrames() < threshold && output.QueuedCount() < output.RingCount()) return;
-        output.Start(false);
-        prebufferWait = 0;
+        ReleasePrebuffer();
         SetDecodePriority(outputSettings.threadPriority);
     }
+}
+
+void PlayerEngine::ReleasePrebuffer() {
+    Locked hold(holdLock);
+    if (!prebufferWait || playState != kPlaying) return;
+    output.Start(false);
+    prebufferWait = 0;
 }
 
 bool PlayerEngine::FinishPlayback(bool drain, bool failed) {
     if (drain) {
         SubmitPending();
         while (!output.AllPlayed()) {
-            if (prebufferWait && playState == kPlaying) {
-                output.Start(false);
-                prebufferWait = 0;
-            }
+            ReleasePrebuffer();
             Sleep(1);
             if (seekRequested) return false;
             if (stopRequested) break;

@@ -84,7 +84,7 @@ bool Rebuffer(PlayerEngine& engine) {
     SetPlayStateFromThread(engine, kStarting);
     reader.Close();
     if (engine.stopRequested || !reader.Open()) {
-        engine.FinishPlayback(false, !engine.stopRequested);
+        engine.FinishPlayback(false, true);
         return false;
     }
     engine.streamState = kStreamBuffering;
@@ -100,23 +100,28 @@ bool Rebuffer(PlayerEngine& engine) {
 enum UnderrunResult { kGoOn, kRebuffered, kRunOver };
 
 // At the top of every pass: when the reader cannot satisfy the next Read (it blocks until it
-// can) and the output has played everything, reconnect (or end the run). Counting bytes rather
-// than blocks matters: two blocks of which one is half read do not hold a whole Read.
+// can) and the output has played everything, reconnect. Counting bytes rather than blocks
+// matters: two blocks of which one is half read do not hold a whole Read. A stream that cannot
+// reconnect (it ended, or has no station headers) goes on reading: Read hands over whatever
+// still arrives, the last bytes included, and the run ends after them.
 UnderrunResult CheckUnderrun(PlayerEngine& engine, uint32_t need) {
     NetStreamReader& reader = *engine.streamReader;
-    if (reader.GetFilledBytes() >= need) return kGoOn;
     for (;;) {
         if (engine.stopRequested) {
             engine.FinishPlayback(false, false);
             return kRunOver;
         }
+        if (reader.GetFilledBytes() >= need) return kGoOn;
+        if (reader.IsEndOfStream() || !reader.HasStationHeaders()) return kGoOn;
+        // An output held for its prebuffer never empties: once the connection is gone, let
+        // what it holds play so that the reconnect comes.
+        if (!reader.HasSocket()) engine.ReleasePrebuffer();
         if (engine.output.QueuedCount() == 0) {
             if (!Rebuffer(engine)) return kRunOver;
             engine.output.Start(true);
             engine.prebufferWait = 1;
             return kRebuffered;
         }
-        if (reader.GetFilledBytes() >= need) return kGoOn;
         Sleep(1);
     }
 }
@@ -131,6 +136,7 @@ TopUp TopUpInput(PlayerEngine& engine, std::vector<uint8_t>& input, uint32_t& fi
         engine.FinishPlayback(false, false);
         return kRunFinished;
     }
+    if (filled >= kProbeBytes) return kTopped;  // still full (the probe, or input not taken)
     if (CheckUnderrun(engine, kProbeBytes - filled) == kRunOver) return kRunFinished;
     uint32_t got = 0;
     bool more = engine.streamReader->Read(input.data() + filled, kProbeBytes - filled, got) && got > 0;
@@ -138,9 +144,12 @@ TopUp TopUpInput(PlayerEngine& engine, std::vector<uint8_t>& input, uint32_t& fi
     return more ? kTopped : kDataEnded;
 }
 
-void MpegLoop(PlayerEngine& engine) {
-    std::vector<uint8_t> input(kProbeBytes);
-    uint32_t filled = 0;
+// Zero bytes behind the last frame, without which libmad does not decode it.
+constexpr uint32_t kGuardBytes = 8;
+
+// probe: the stream's first bytes, which identified the format and are audio as well.
+void MpegLoop(PlayerEngine& engine, std::vector<uint8_t> input, uint32_t filled) {
+    input.resize(kProbeBytes + kGuardBytes);
     for (;;) {
         TopUp topUp = TopUpInput(engine, input, filled);
         if (topUp == kRunFinished) return;
@@ -150,8 +159,11 @@ void MpegLoop(PlayerEngine& engine) {
         std::memmove(input.data(), input.data() + used, filled - used);
         filled -= used;
     }
-    // Whatever the reader delivered before the end still plays.
-    if (filled > 0 && !engine.stopRequested) DecodeBuffer(engine, input.data(), filled);
+    // Whatever the reader delivered before the end still plays, the last frame included.
+    if (filled > 0 && !engine.stopRequested) {
+        std::memset(input.data() + filled, 0, kGuardBytes);
+        DecodeBuffer(engine, input.data(), filled + kGuardBytes);
+    }
     engine.FinishPlayback(true, false);
 }
 
@@ -168,6 +180,39 @@ void UpdateOggTitle(PlayerEngine& engine) {
     std::wmemcpy(engine.streamTitle, text.data(), n);
     engine.streamTitle[n] = 0;
     engine.PostMessage(WM_ENGINE_TITLE, reinterpret_cast<uintptr_t>(engine.streamTitle), 0);
+}
+
+// A chained stream's link of another channel count or rate (its PCM cannot go to the output).
+bool LinkFormatChanged(PlayerEngine& engine) {
+    OggStreamInfo info;
+    engine.oggStream->GetInfo(info);
+    return info.channels > 0 && info.rate > 0 &&
+           (info.channels != engine.format.channels || info.rate != engine.format.sampleRate);
+}
+
+// One decode call into the pending buffer (which must exist), handed on when full. Sets
+// linkChanged, and keeps none of its PCM, when a link of another format began.
+int DecodeOggPending(PlayerEngine& engine, int supplied, uint32_t& written, bool& linkChanged) {
+    written = 0;
+    int result = engine.oggStream->Decode(engine.PendingSpace(), engine.PendingRoom(), written, supplied);
+    linkChanged = LinkFormatChanged(engine);
+    if (linkChanged) return result;
+    engine.CommitPending(written, true);
+    if (result == OggStreamDecoder::kOutputFull) engine.SubmitPending();
+    return result;
+}
+
+// The stream has ended: decode what the decoder still holds (the rest of the last link and
+// any links that came whole with the last bytes) until it asks for input that will not come.
+void DecodeOggTail(PlayerEngine& engine) {
+    while (!engine.stopRequested && !engine.seekRequested && engine.EnsurePendingBuffer()) {
+        uint32_t written = 0;
+        bool linkChanged = false;
+        int result = DecodeOggPending(engine, 0, written, linkChanged);
+        if (linkChanged) return;
+        if (result != OggStreamDecoder::kOutputFull && (result != OggStreamDecoder::kNeedInput || written == 0))
+            return;
+    }
 }
 
 void OggLoop(PlayerEngine& engine) {
@@ -198,21 +243,26 @@ void OggLoop(PlayerEngine& engine) {
             ended = !reader.Read(decoder.InputWindow(), static_cast<uint32_t>(decoder.Wanted()), got) || got == 0;
             supplied = static_cast<int>(got);
             if (ended && got == 0) {
+                DecodeOggTail(engine);
                 engine.FinishPlayback(true, false);
                 return;
             }
         }
         if (!engine.EnsurePendingBuffer() || engine.stopRequested) continue;
         uint32_t written = 0;
-        int result = decoder.Decode(engine.PendingSpace(), engine.PendingRoom(), written, supplied);
-        engine.CommitPending(written, true);
-        if (result == OggStreamDecoder::kOutputFull) {
-            engine.SubmitPending();
-        } else if (result < 0) {
+        bool linkChanged = false;
+        int result = DecodeOggPending(engine, supplied, written, linkChanged);
+        if (linkChanged) {
+            // The output is open for the first link's format: the run ends where it changes.
+            engine.FinishPlayback(true, false);
+            return;
+        }
+        if (result < 0) {
             engine.FinishPlayback(false, true);
             return;
         }
         if (ended) {
+            DecodeOggTail(engine);
             engine.FinishPlayback(true, false);
             return;
         }
@@ -252,17 +302,19 @@ bool SniffPlugin(PlayerEngine& engine, const uint8_t* probe, uint32_t count) {
     return OpenPluginStream(engine, probe, static_cast<int32_t>(count));
 }
 
-// The stream formats in the order they are tried on the first bytes.
+// The stream formats in the order they are tried on the first bytes. loop runs the stream to
+// its end; it is given those first bytes, which the MPEG loop plays as audio.
 struct StreamFormatOps {
     int format;  // StreamFormat
     bool (*sniff)(PlayerEngine& engine, const uint8_t* probe, uint32_t count);
-    void (*loop)(PlayerEngine& engine);
+    void (*loop)(PlayerEngine& engine, std::vector<uint8_t> probe, uint32_t got);
 };
 
 const StreamFormatOps kStreamFormats[] = {
     {kStreamFormatMpeg, SniffMpeg, MpegLoop},
-    {kStreamFormatOgg, SniffOgg, OggLoop},
-    {kStreamFormatPlugin, SniffPlugin, PluginLoop},
+    {kStreamFormatOgg, SniffOgg, [](PlayerEngine& engine, std::vector<uint8_t>, uint32_t) { OggLoop(engine); }},
+    {kStreamFormatPlugin, SniffPlugin,
+     [](PlayerEngine& engine, std::vector<uint8_t>, uint32_t) { PluginLoop(engine); }},
 };
 
 }  // namespace
@@ -271,7 +323,8 @@ void StreamDecodeThread(PlayerEngine& engine) {
     NetStreamReader& reader = *engine.streamReader;
     engine.streamState = kStreamConnecting;
     SetPlayStateFromThread(engine, kStarting);
-    if (!reader.Open()) {
+    // A Stop may have come before this thread got here: connecting would only delay it.
+    if (engine.stopRequested || !reader.Open()) {
         engine.FinishPlayback(false, true);
         return;
     }
@@ -301,7 +354,7 @@ void StreamDecodeThread(PlayerEngine& engine) {
     }
     engine.streamState = kStreamReceiving;
     SetPlayStateFromThread(engine, kPlaying);
-    chosen->loop(engine);
+    chosen->loop(engine, std::move(probe), got);
 }
 
 void RewindStream(PlayerEngine& engine) {
