@@ -1,6 +1,7 @@
 #pragma once
 // Small helpers shared by the test programs.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,5 +17,7 @@ int RunCommand(const std::string& command);
 std::string CaptureCommand(const std::string& command, int* status = nullptr);
 bool WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
+// Polls done every few milliseconds until it holds (true) or timeoutMs have passed (false).
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000);
 
 }  // namespace vl::test

@@ -279,6 +279,8 @@ private:
     WindowMessageSink messageSink;
     QBasicTimer timers[kMaxTimerId + 1];
     bool closed = false;
+    // The last OpenEntry opened its entry: opening the current entry again keeps it as it is.
+    bool lastOpenSucceeded = false;
 };
 
 }  // namespace vl
