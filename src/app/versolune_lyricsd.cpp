@@ -126,7 +126,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     bool v6 = host.find(':') != std::string::npos;
-    std::printf("listening on http://%s%s%s:%d\n", v6 ? "[" : "", host.c_str(), v6 ? "]" : "", bound);
+    std::string url = "http://" + (v6 ? "[" + host + "]" : host) + ":" + std::to_string(bound);
+    service.SetListenUrl(url);
+    std::printf("listening on %s\n", url.c_str());
     std::fflush(stdout);
 
     std::thread watcher([&indexer] { indexer.WatchLoop(); });

@@ -11,9 +11,9 @@
 #include <cstring>
 #include <cwchar>
 
-#include "engine/mpeg_input.h"
-#include "engine/ogg_input.h"
-#include "engine/tags.h"
+#include "engine/input/mpeg_input.h"
+#include "engine/input/ogg_input.h"
+#include "engine/input/tags.h"
 #include "lyrics/lyrics_model.h"
 #include "platform/files.h"
 #include "platform/text.h"

@@ -180,6 +180,10 @@ void Service::Routes() {
             while (!out.empty() && out.back() == '/') out.pop_back();
             return true;
         }
+        if (!req.has_header("Host") && !o.listenUrl.empty()) {
+            out = o.listenUrl;
+            return true;
+        }
         std::string host = req.get_header_value("Host");
         if (!IsSafeHost(host)) return false;
         out = "http://" + host;

@@ -17,6 +17,7 @@ namespace vl::lyricsd {
 struct ServiceOptions {
     std::string dbPath;
     std::string publicUrl;   // base of the addresses handed out; empty = from the Host header
+    std::string listenUrl;   // the base when a request has no Host header (HTTP/1.0)
     Users* users = nullptr;  // null: user and pass are not asked for
     int threads = 96;        // workers: one per open connection, so keep-alive clients do not queue
 };
@@ -27,6 +28,8 @@ public:
     ~Service();
     // Binds host:port (port 0 picks a free one); the port bound, or -1.
     int Bind(const std::string& host, int port);
+    // The address it listens on, for requests without a Host header.
+    void SetListenUrl(const std::string& url) { options_.listenUrl = url; }
     // Serves until Stop (from any thread).
     bool Run();
     void Stop();

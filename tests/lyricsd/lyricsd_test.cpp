@@ -315,6 +315,14 @@ TEST_F(LyricsdTest, BadInputGetsA4xxAndTheServiceGoesOn) {
         EXPECT_GE(a.status, 400) << target.substr(0, 80);
         EXPECT_LT(a.status, 500) << target.substr(0, 80);
     }
+    // The Host header becomes part of the answered address: only a plain host name passes.
+    httplib::Client client("127.0.0.1", service.Port());
+    auto bad = client.Get("/songsearch.htm", httplib::Headers{{"Host", "evil.example/x?"}});
+    ASSERT_TRUE(bad);
+    EXPECT_EQ(bad->status, 400);
+    auto named = client.Get("/songsearch.htm", httplib::Headers{{"Host", "lyrics.lan:8731"}});
+    ASSERT_TRUE(named);
+    EXPECT_EQ(named->body, "http://lyrics.lan:8731/search");
     EXPECT_EQ(Search(service, "", "close to you").size(), 1u);
 }
 
