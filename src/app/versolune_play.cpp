@@ -6,6 +6,7 @@
 
 #include "app/play_options.h"
 #include "engine/player_engine.h"
+#include "lyrics/lyric_line_printer.h"
 #include "lyrics/lyrics_model.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -95,8 +96,7 @@ struct LyricsFollower {
     LyricsModel* model = nullptr;
     uint32_t lastPoll = 0;
     int lastPosition = -1;
-    const LyricLine* shownLine = nullptr;
-    double shownTime = -1.0;
+    LyricLineTracker shown;
 
     void Poll(PlayerEngine& engine, bool force) {
         if (!model || !model->IsLoaded()) return;
@@ -109,12 +109,7 @@ struct LyricsFollower {
         lastPosition = position;
         model->Locate(position * 0.001, incremental, false);
         const VisibleLine& current = model->GetVisibleLine(kLyricCurrentSlot);
-        if (!current.line || (current.line == shownLine && current.time == shownTime)) return;
-        shownLine = current.line;
-        shownTime = current.time;
-        std::printf("lyric %d %s\n", position, WideToUtf8(current.line->text).c_str());
-        if (current.line->secondText) std::printf("second %s\n", WideToUtf8(*current.line->secondText).c_str());
-        std::fflush(stdout);
+        if (shown.Changed(current)) PrintLyricLine(stdout, position, *current.line);
     }
 };
 

@@ -28,8 +28,8 @@ MainWindow* PlayerApp::CreateMainWindow() { return new MainWindow(); }
 
 int PlayerApp::Run(const std::wstring& line) {
     commandLine = line;
-    instance_ = std::make_unique<InstanceServer>();
-    if (!instance_->Listen()) {
+    if (!standalone) instance_ = std::make_unique<InstanceServer>();
+    if (instance_ && !instance_->Listen()) {
         // Another player runs: it gets the command line and this start ends.
         if (!HandOverToRunningPlayer(commandLine))
             std::fprintf(stderr, "versolune: the running player did not answer; nothing was handed over\n");
@@ -44,7 +44,7 @@ int PlayerApp::Run(const std::wstring& line) {
         mainWindow = nullptr;
         return -1;
     }
-    instance_->SetWindow(mainWindow);
+    if (instance_) instance_->SetWindow(mainWindow);
     if (onStarted) onStarted(*mainWindow);
     return QApplication::exec();
 }

@@ -25,6 +25,9 @@ public:
     // Called once the window is shown, before the event loop runs (the program's options).
     std::function<void(MainWindow&)> onStarted;
 
+    // A start that runs on its own (a screenshot, a script following the lyrics): it neither
+    // hands over to a running player nor takes the single-instance socket.
+    bool standalone = false;
     std::wstring commandLine;            // as given to Run
     MainWindow* mainWindow = nullptr;    // owned
 
