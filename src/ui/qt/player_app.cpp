@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "ui/qt/main_window.h"
+#include "ui/qt/mpris.h"
 #include "ui/qt/single_instance.h"
 
 namespace vl {
@@ -18,6 +19,7 @@ PlayerApp* GetApp() { return g_app; }
 PlayerApp::PlayerApp() { g_app = this; }
 
 PlayerApp::~PlayerApp() {
+    mpris_.reset();
     delete mainWindow;
     mainWindow = nullptr;
     instance_.reset();
@@ -45,6 +47,7 @@ int PlayerApp::Run(const std::wstring& line) {
         return -1;
     }
     instance_->SetWindow(mainWindow);
+    mpris_ = std::make_unique<Mpris>(*mainWindow);
     if (onStarted) onStarted(*mainWindow);
     return QApplication::exec();
 }
