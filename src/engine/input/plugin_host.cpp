@@ -7,8 +7,8 @@
 #include <limits>
 
 #include "engine/player_engine.h"
-#include "install_dirs.h"
 #include "platform/files.h"
+#include "platform/install_dirs.h"
 #include "platform/text.h"
 
 namespace vl {

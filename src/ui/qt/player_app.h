@@ -8,6 +8,7 @@ namespace vl {
 
 class MainWindow;
 class InstanceServer;
+class Mpris;
 
 class PlayerApp {
 public:
@@ -33,6 +34,7 @@ public:
 
 private:
     std::unique_ptr<InstanceServer> instance_;
+    std::unique_ptr<Mpris> mpris_;  // the desktop's media-player interface
 };
 
 // The application object of this process while it runs (null before and after).
