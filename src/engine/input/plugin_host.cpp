@@ -8,8 +8,8 @@
 
 #include "engine/input/source.h"
 #include "engine/player_engine.h"
-#include "install_dirs.h"
 #include "platform/files.h"
+#include "platform/install_dirs.h"
 #include "platform/text.h"
 
 namespace vl {
