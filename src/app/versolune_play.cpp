@@ -187,6 +187,15 @@ struct LiveControls {
     }
 };
 
+// The loop's messages without the peak levels: the terminal shows no meter, and a level
+// arrives with every output buffer, which would wake the loop hundreds of times a second.
+class PlayMessages : public MessageQueue {
+public:
+    void Post(unsigned message, uintptr_t wParam, intptr_t lParam) override {
+        if (message != WM_ENGINE_PEAKS) MessageQueue::Post(message, wParam, lParam);
+    }
+};
+
 // Plays the open source to its end; true when the run ended normally.
 bool PlayOne(PlayerEngine& engine, MessageQueue& queue, const PlayOptions& o, LyricsModel* lyrics,
              LiveControls& live) {
@@ -265,7 +274,7 @@ int main(int argc, char** argv) {
     if (!o.audio.empty()) SetAudioBackend(o.audio);
 
     PlayerEngine engine;
-    MessageQueue queue;
+    PlayMessages queue;
     engine.SetNotifyWindow(&queue);
     if (!engine.SetOutputSettings(o.output)) return UsageError("the output settings were refused");
     if (o.haveEq) engine.SetEqualizer(o.eq);
