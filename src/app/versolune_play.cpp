@@ -196,6 +196,17 @@ public:
     }
 };
 
+// How long the loop may wait for a message before its next pass: keys, the status line,
+// lyrics and station texts want a pass every 20 ms; otherwise only the stop time needs one.
+uint32_t PassWait(PlayerEngine& engine, const PlayOptions& o, const StartTiming& timing,
+                  const LyricsFollower& follower, const LiveControls& live, bool stopping) {
+    if (timing.Waiting()) return 1;
+    if (live.terminal.Active() || follower.model || o.titles) return 20;
+    constexpr int kIdleMs = 250;
+    if (stopping || o.stopAfterMs < 0) return kIdleMs;
+    return static_cast<uint32_t>(std::clamp(o.stopAfterMs - engine.GetPosition(), 1, kIdleMs));
+}
+
 // Plays the open source to its end; true when the run ended normally.
 bool PlayOne(PlayerEngine& engine, MessageQueue& queue, const PlayOptions& o, LyricsModel* lyrics,
              LiveControls& live) {
@@ -210,7 +221,7 @@ bool PlayOne(PlayerEngine& engine, MessageQueue& queue, const PlayOptions& o, Ly
     follower.model = lyrics;
     for (;;) {
         Message m;
-        bool got = queue.Get(m, timing.Waiting() ? 1 : 20);
+        bool got = queue.Get(m, PassWait(engine, o, timing, follower, live, stopping));
         // Lines for the terminal go above the status line.
         if (live.terminal.Active() && live.stdoutIsTerminal) live.terminal.ShowStatus("");
         if (!stopping && live.Apply(live.terminal.ReadKey(), engine)) stopping = true;
