@@ -127,7 +127,7 @@ public:
     virtual void ToggleDisplay();
 
     // ---- helpers of the Qt build ----
-    LyricsSettings* GetLyricsSettings() { return static_cast<LyricsSettings*>(settings); }
+    LyricsSettings* GetLyricsSettings() { return static_cast<LyricsSettings*>(settings.get()); }
     // The content area for the current window size.
     ContentArea GetContentArea() const;
     int ScreenWidth() const { return screenW; }

@@ -23,6 +23,7 @@
 #include "ui/commands.h"
 #include "ui/string_table.h"
 #include "ui/qt/app_icon.h"
+#include "ui/qt/skin_info.h"
 #include "ui/qt/wait_cursor.h"
 
 namespace vl {
@@ -65,8 +66,8 @@ MainWindow::MainWindow() : playlist(nullptr), messageSink(this) {
     volumeHeight = SY(20);
     volumeThumbWidth = SX(10);
 
-    engine = CreateEngine();
-    playlist.SetEngine(engine);
+    engine.reset(CreateEngine());
+    playlist.SetEngine(engine.get());
     PlaylistHooks hooks;
     hooks.openEntry = [this](int index) { return OpenEntry(index); };
     hooks.stopCurrent = [this](bool close) {
@@ -91,12 +92,10 @@ MainWindow::~MainWindow() {
     ShowTrayIcon(false);
     playlist.ClearPlaylist();
     playlist.SetHooks(PlaylistHooks());
-    delete settings;
-    settings = nullptr;
+    settings.reset();
     UnloadSkin();
     DeleteSkin();
-    DestroyEngine(engine);
-    engine = nullptr;
+    engine.reset();
     playlist.SetEngine(nullptr);
     QCoreApplication::removePostedEvents(this);
 }
@@ -144,8 +143,8 @@ void MainWindow::StartPlaylist(const std::wstring& commandLine) {
 }
 
 void MainWindow::OnCreate() {
-    settings = CreateSettings();
-    skin = CreateSkin();
+    settings.reset(CreateSettings());
+    skin.reset(CreateSkin());
     LoadSettings();
     SyncPlaylistOptions();
     if (!LoadSkin()) UnloadSkin();
@@ -488,7 +487,7 @@ PlayerSettings* MainWindow::CreateSettings() {
 }
 
 void MainWindow::LoadSettings() {
-    settings->LoadSettings(engine);
+    settings->LoadSettings(engine.get());
     RegKey key;
     int32_t volume = 0;
     if (key.Open(HKEY_CURRENT_USER, kSettingsKey) && key.QueryDword(kWaveVolumeValue, volume))
@@ -500,7 +499,7 @@ void MainWindow::SaveSettings() {
     QPoint p = GetWindowPosition();
     settings->windowLeft = p.x();
     settings->windowTop = p.y();
-    settings->SaveSettings(engine);
+    settings->SaveSettings(engine.get());
     RegKey key;
     if (key.Create(HKEY_CURRENT_USER, kSettingsKey))
         key.SetDword(kWaveVolumeValue, static_cast<int32_t>(GetWaveVolume()));

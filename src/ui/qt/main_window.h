@@ -210,8 +210,8 @@ public:
     virtual QMenu* BuildMenu(MenuKind kind);
     // The engine's notify target (posts events to this window).
     MessageSink* GetMessageSink() { return &messageSink; }
-    PlayerEngine* GetEngine() { return engine; }
-    PlayerSettings* GetSettings() { return settings; }
+    PlayerEngine* GetEngine() { return engine.get(); }
+    PlayerSettings* GetSettings() { return settings.get(); }
     Playlist& GetPlaylist() { return playlist; }
     // Copies the settings that the playlist model follows ("Repeat", "Shuffle", "AddExisting",
     // "SearchSubFolders") into it.
@@ -245,7 +245,7 @@ public:
     // ---- fields (the layout lengths are scaled once in the constructor) ----
     std::vector<Accelerator> accelerators;  // empty until GetAccelerators
     QMenu* popupMenu = nullptr;             // set while a popup menu is open
-    SkinInfo* skin = nullptr;               // owned
+    std::unique_ptr<SkinInfo> skin;
     QImage backgroundImage;                 // the skin background, drawn once per LoadSkin
     QImage compositionImage;                // off-screen buffer of a paint
     QFont textFont;
@@ -270,10 +270,10 @@ public:
     int dialogBusy = 0;        // a file-open or save dialog is showing
     int titleExtent = 0, titleOffset = 0, titleTicks = 0;
     int streamExtent = 0, streamOffset = 0, streamTicks = 0;
-    PlayerEngine* engine = nullptr;  // owned
+    std::unique_ptr<PlayerEngine> engine;
     Playlist playlist;
     QWidget* playlistDialog = nullptr;
-    PlayerSettings* settings = nullptr;  // owned
+    std::unique_ptr<PlayerSettings> settings;
     uint32_t cachedVolume = 0;
     LyricsModel lyrics;
     QSystemTrayIcon* trayIcon = nullptr;  // set while the tray icon is shown

@@ -266,7 +266,7 @@ void MainWindow::CmdTopMost() {
 }
 
 void MainWindow::CmdOptions() {
-    settings->ShowOptions(this, engine);
+    settings->ShowOptions(this, engine.get());
     engine->SetPeakMeter(settings->drawPeek != 0);
     SyncPlaylistOptions();
     UnloadSkin();

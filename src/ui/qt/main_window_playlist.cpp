@@ -188,7 +188,7 @@ bool MainWindow::BrowseFiles(bool add) {
     QFileDialog dialog(this, QString::fromWCharArray(GetString(add ? 4 : 3)));
     dialog.setObjectName(QStringLiteral("FileBrowser"));
     dialog.setFileMode(QFileDialog::ExistingFiles);
-    dialog.setNameFilter(AudioFilter(engine));
+    dialog.setNameFilter(AudioFilter(engine.get()));
     std::wstring lastDir = GetText(settings->lastDir);
     if (!lastDir.empty()) dialog.setDirectory(QString::fromStdWString(lastDir));
     bool accepted = dialog.exec() == QDialog::Accepted;
