@@ -19,6 +19,11 @@ constexpr StringEntry kStrings[] = {
     {15, L"Volume %d"},
     {18, L"Connecting..."},
     {19, L"Buffering...   %d%%"},
+    {1004, L"Up"},
+    {1006, L"Down"},
+    {40088, L"My device"},
+    {40107, L"Filename"},
+    {40109, L"Size"},
 };
 
 }  // namespace

@@ -41,6 +41,7 @@ namespace vl {
 
 class PlayerEngine;
 class PlayerSettings;
+class PlaylistDialog;
 class SkinInfo;
 
 // One accelerator: a Qt key, whether Ctrl must be held, and the command it sends.
@@ -121,6 +122,9 @@ public:
     virtual void CmdTopMost();
     virtual void CmdOptions();
     virtual void CmdSleepTimer();
+    // "Download Lyrics..." of the playlist dialog for an entry: the base player has no lyrics
+    // search, the lyrics window opens its search dialog for the entry.
+    virtual void ShowLyricsSearch(int index);
 
     // ---- engine notifications ----
     // state: 0 stopped, 1 playing, 2 paused, 3 starting; detail 1 = a stop by an error.
@@ -213,6 +217,8 @@ public:
     // Copies the settings that the playlist model follows ("Repeat", "Shuffle", "AddExisting",
     // "SearchSubFolders") into it.
     void SyncPlaylistOptions();
+    // The open playlist dialog rebuilds its rows after the list changed from outside it.
+    void RefreshPlaylistDialog();
 
     static constexpr int kMaxTimerId = 16;
 
@@ -269,7 +275,7 @@ public:
     int streamExtent = 0, streamOffset = 0, streamTicks = 0;
     PlayerEngine* engine = nullptr;  // owned
     Playlist playlist;
-    QWidget* playlistDialog = nullptr;
+    PlaylistDialog* playlistDialog = nullptr;  // owned; made by the first Modify Playlist
     PlayerSettings* settings = nullptr;  // owned
     uint32_t cachedVolume = 0;
     LyricsModel lyrics;

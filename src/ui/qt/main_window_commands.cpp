@@ -13,6 +13,7 @@
 #include "platform/screen_profile.h"
 #include "platform/wave_out.h"
 #include "settings/player_settings.h"
+#include "settings/qt/playlist_dialog.h"
 #include "ui/commands.h"
 #include "ui/string_table.h"
 #include "ui/qt/app_icon.h"
@@ -142,9 +143,13 @@ int MainWindow::OnCommand(int id) {
 
 void MainWindow::CmdOpenFile() {
     if (BrowseFiles(false) && GetEntryCount() > 0) Play(-1);
+    RefreshPlaylistDialog();
 }
 
-void MainWindow::CmdAddFile() { BrowseFiles(true); }
+void MainWindow::CmdAddFile() {
+    BrowseFiles(true);
+    RefreshPlaylistDialog();
+}
 
 void MainWindow::CmdOpenUrl() {
     bool ok = false;
@@ -154,12 +159,19 @@ void MainWindow::CmdOpenUrl() {
     ClearPlaylist();
     AddEntry(url.trimmed().toStdWString());
     if (GetEntryCount() > 0) Play(-1);
+    RefreshPlaylistDialog();
 }
 
 void MainWindow::CmdModifyPlaylist() {
-    QMessageBox::information(this, QString::fromWCharArray(GetString(IDS_PRODUCT_NAME)),
-                             QStringLiteral("The playlist editor is not available yet."));
+    if (!playlistDialog) playlistDialog = new PlaylistDialog(*this);
+    playlistDialog->ShowPlaylistDialog();
 }
+
+void MainWindow::RefreshPlaylistDialog() {
+    if (playlistDialog) playlistDialog->Refresh();
+}
+
+void MainWindow::ShowLyricsSearch(int) {}
 
 void MainWindow::CmdSavePlaylist() { SavePlaylistAs(nullptr); }
 
