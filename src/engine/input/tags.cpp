@@ -1,10 +1,10 @@
-#include "engine/tags.h"
+#include "engine/input/tags.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
-#include "engine/file_reader.h"
+#include "engine/input/file_reader.h"
 #include "platform/text.h"
 
 namespace vl {

@@ -1,4 +1,4 @@
-#include "engine/file_reader.h"
+#include "engine/input/file_reader.h"
 
 #include "platform/text.h"
 

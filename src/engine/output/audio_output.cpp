@@ -1,4 +1,4 @@
-#include "engine/audio_output.h"
+#include "engine/output/audio_output.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,8 @@
-#include "engine/delay_effect.h"
+#include "engine/effects/delay_effect.h"
 
 #include <new>
 
-#include "engine/pcm_sample.h"
+#include "engine/effects/pcm_sample.h"
 
 namespace vl {
 

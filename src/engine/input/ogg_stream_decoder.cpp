@@ -1,4 +1,4 @@
-#include "engine/ogg_stream_decoder.h"
+#include "engine/input/ogg_stream_decoder.h"
 
 #include <algorithm>
 #include <new>

@@ -1,12 +1,12 @@
 // The engine's MPEG audio input: open, seek, the decode step and the decoder slot.
-#include "engine/mpeg_input.h"
+#include "engine/input/mpeg_input.h"
 
 #include <cstring>
 #include <memory>
 #include <mutex>
 #include <new>
 
-#include "engine/mpeg_decoder.h"
+#include "engine/input/mpeg_decoder.h"
 #include "engine/player_engine.h"
 
 namespace vl {

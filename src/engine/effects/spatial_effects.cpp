@@ -1,11 +1,11 @@
-#include "engine/spatial_effects.h"
+#include "engine/effects/spatial_effects.h"
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
 #include <new>
 
-#include "engine/pcm_sample.h"
+#include "engine/effects/pcm_sample.h"
 
 namespace vl {
 

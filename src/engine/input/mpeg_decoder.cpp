@@ -1,4 +1,4 @@
-#include "engine/mpeg_decoder.h"
+#include "engine/input/mpeg_decoder.h"
 
 #include <algorithm>
 #include <cmath>

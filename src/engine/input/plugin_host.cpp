@@ -1,4 +1,4 @@
-#include "engine/plugin_host.h"
+#include "engine/input/plugin_host.h"
 
 #include <dlfcn.h>
 

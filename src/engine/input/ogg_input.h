@@ -3,7 +3,7 @@
 #include <string>
 
 #include "engine/types.h"
-#include "engine/vorbis_comments.h"
+#include "engine/input/vorbis_comments.h"
 
 namespace vl {
 

@@ -1,4 +1,4 @@
-#include "engine/ogg_input.h"
+#include "engine/input/ogg_input.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -12,7 +12,7 @@
 #include <ogg/ogg.h>
 #include <tremor/ivorbiscodec.h>
 
-#include "engine/vorbis_comments.h"
+#include "engine/input/vorbis_comments.h"
 
 namespace vl {
 

@@ -1,11 +1,11 @@
-#include "engine/vorbis_comments.h"
+#include "engine/input/vorbis_comments.h"
 
 #include <climits>
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
 
-#include "engine/tags.h"
+#include "engine/input/tags.h"
 
 namespace vl {
 

@@ -1,4 +1,4 @@
-#include "ui/ptr_array.h"
+#include "platform/ptr_array.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "engine/wav_input.h"
+#include "engine/input/wav_input.h"
 
 #include <algorithm>
 #include <cstring>

@@ -10,7 +10,7 @@
 #include "platform/event.h"
 #include "platform/message_sink.h"
 #include "platform/thread.h"
-#include "ui/ptr_array.h"
+#include "platform/ptr_array.h"
 
 namespace vl {
 

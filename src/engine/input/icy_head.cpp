@@ -1,4 +1,4 @@
-#include "settings/icy_head.h"
+#include "engine/input/icy_head.h"
 
 #include <climits>
 #include <cstring>

@@ -1,16 +1,16 @@
-#include "engine/stream_playback.h"
+#include "engine/input/stream_playback.h"
 
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <vector>
 
-#include "engine/mpeg_input.h"
-#include "engine/ogg_stream_decoder.h"
+#include "engine/input/mpeg_input.h"
+#include "engine/input/ogg_stream_decoder.h"
 #include "engine/player_engine.h"
-#include "engine/plugin_host.h"
+#include "engine/input/plugin_host.h"
 #include "platform/clock.h"
-#include "settings/net_stream_reader.h"
+#include "engine/input/net_stream_reader.h"
 
 namespace vl {
 

@@ -1,4 +1,4 @@
-#include "settings/net_stream_reader.h"
+#include "engine/input/net_stream_reader.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -15,7 +15,7 @@
 #include <string_view>
 
 #include "platform/text.h"
-#include "settings/icy_head.h"
+#include "engine/input/icy_head.h"
 
 namespace vl {
 

@@ -4,8 +4,8 @@
 #include <memory>
 #include <new>
 
-#include "engine/file_reader.h"
-#include "engine/mpeg_input.h"
+#include "engine/input/file_reader.h"
+#include "engine/input/mpeg_input.h"
 
 namespace vl {
 

@@ -1,9 +1,9 @@
-#include "engine/bass_boost.h"
+#include "engine/effects/bass_boost.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "engine/pcm_sample.h"
+#include "engine/effects/pcm_sample.h"
 
 namespace vl {
 
