@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "engine/player_engine.h"
+#include "install_dirs.h"
 #include "platform/files.h"
 #include "platform/text.h"
 
@@ -129,6 +130,8 @@ std::vector<std::wstring> PluginFolders() {
         return folders;
     }
     folders.push_back(GetExecutableDir());
+    // An installed player keeps its plug-ins under lib/ of its prefix.
+    folders.push_back(JoinPath(GetExecutableDir(), WidePath(VERSOLUNE_INSTALLED_PLUGIN_DIR)));
     folders.push_back(JoinPath(GetDataDir(), L"plugins"));
     return folders;
 }
