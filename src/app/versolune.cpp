@@ -12,7 +12,8 @@
 #include "platform/screen_profile.h"
 #include "platform/text.h"
 #include "platform/wave_out.h"
-#include "settings/qt/settings_dialogs_qt.h"
+#include "lyrics/qt/lyrics_option_pages.h"
+#include "ui/qt/dialog_screenshot.h"
 #include "ui/command_line.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/player_app.h"
@@ -28,6 +29,9 @@ const char kUsage[] =
     "  --screen WxH@DPI     the device screen (default 240x320@96); the dpi scales the window\n"
     "  --screenshot PATH    save the window as a PNG image after --after MS, then close\n"
     "  --after MS           milliseconds of running before the screenshot (default 1000)\n"
+    "  --screenshot-dialog NAME  with --screenshot: open the dialog NAME over the window as the\n"
+    "                       user would, save it, close it without applying anything and exit\n"
+    "                       (options, openurl, about, sleep)\n"
     "  --help               this text\n";
 
 int UsageError(const std::string& message) {
@@ -55,13 +59,15 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     std::vector<std::wstring> files;
     std::string screenshot;
+    const vl::DialogShot* dialogShot = nullptr;
     long afterMs = 1000;
     bool options = true;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (options && a == "--") {
             options = false;
-        } else if (options && (a == "--audio" || a == "--screen" || a == "--screenshot" || a == "--after")) {
+        } else if (options && (a == "--audio" || a == "--screen" || a == "--screenshot" || a == "--after" ||
+                                a == "--screenshot-dialog")) {
             if (i + 1 >= argc) return UsageError(a + " needs a value");
             std::string value = argv[++i];
             if (a == "--audio") {
@@ -72,6 +78,9 @@ int main(int argc, char** argv) {
                 vl::SetScreenProfile(profile);
             } else if (a == "--screenshot") {
                 screenshot = value;
+            } else if (a == "--screenshot-dialog") {
+                dialogShot = vl::FindDialogShot(value);
+                if (!dialogShot) return UsageError("unknown dialog " + value + " (known: " + vl::DialogShotNames() + ")");
             } else {
                 char* end = nullptr;
                 afterMs = std::strtol(value.c_str(), &end, 10);
@@ -84,10 +93,18 @@ int main(int argc, char** argv) {
         }
     }
 
-    vl::SettingsDialogsQt dialogs;
+    vl::LyricsSettingsDialogsQt dialogs;
     vl::SetSettingsDialogs(&dialogs);
+    if (dialogShot && screenshot.empty()) return UsageError("--screenshot-dialog needs --screenshot PATH");
     vl::PlayerApp player;
-    if (!screenshot.empty()) {
+    int shotCode = 0;
+    if (dialogShot) {
+        player.onStarted = [dialogShot, screenshot, &shotCode](vl::MainWindow& window) {
+            QTimer::singleShot(0, &window, [&window, dialogShot, screenshot, &shotCode] {
+                shotCode = vl::TakeDialogShot(window, *dialogShot, QString::fromStdString(screenshot));
+            });
+        };
+    } else if (!screenshot.empty()) {
         player.onStarted = [screenshot, afterMs](vl::MainWindow& window) {
             QTimer::singleShot(static_cast<int>(afterMs), &window, [&window, screenshot] {
                 if (!window.grab().save(QString::fromStdString(screenshot), "PNG"))
@@ -98,5 +115,5 @@ int main(int argc, char** argv) {
     }
     int code = player.Run(vl::JoinCommandLine(files));
     vl::SetSettingsDialogs(nullptr);
-    return code;
+    return code != 0 ? code : shotCode;
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QTest>
 
 #include <chrono>
 #include <functional>
@@ -38,6 +40,9 @@ inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000) 
     }
     return true;
 }
+
+// Clicks a check box near its left edge: a box only takes clicks on its mark and label.
+inline void Tick(QCheckBox* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2)); }
 
 inline void Pump(int ms) {
     PumpUntil([] { return false; }, ms);

@@ -1,7 +1,6 @@
 // The player's commands, its popup menus and the tray icon.
 #include <QApplication>
 #include <QCursor>
-#include <QInputDialog>
 #include <QMenu>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
@@ -13,10 +12,10 @@
 #include "platform/screen_profile.h"
 #include "platform/wave_out.h"
 #include "settings/player_settings.h"
+#include "settings/qt/about_box.h"
 #include "ui/commands.h"
 #include "ui/string_table.h"
 #include "ui/qt/app_icon.h"
-#include "ui/qt/gui_version.h"
 #include "ui/qt/main_window.h"
 
 namespace vl {
@@ -105,9 +104,7 @@ int MainWindow::OnCommand(int id) {
     case IDM_VOLUME_DOWN: CmdVolumeDown(); break;
     case IDM_SAVE_PLAYLIST: CmdSavePlaylist(); break;
     case IDM_ADD_FILE: CmdAddFile(); break;
-    case IDM_ABOUT:
-        QMessageBox::about(this, QString::fromWCharArray(GetString(IDS_PRODUCT_NAME)), GuiVersionText());
-        break;
+    case IDM_ABOUT: ShowAbout(this, *engine); break;
     case IDM_EXIT: QMetaObject::invokeMethod(this, "close", Qt::QueuedConnection); break;
     case IDM_EFFECTS: CmdEffects(); break;
     case IDM_OPTIONS: CmdOptions(); break;
@@ -147,12 +144,11 @@ void MainWindow::CmdOpenFile() {
 void MainWindow::CmdAddFile() { BrowseFiles(true); }
 
 void MainWindow::CmdOpenUrl() {
-    bool ok = false;
-    QString url = QInputDialog::getText(this, QStringLiteral("Open URL"), QStringLiteral("URL:"), QLineEdit::Normal,
-                                        QStringLiteral("http://"), &ok);
-    if (!ok || url.trimmed().isEmpty()) return;
+    std::wstring url;
+    // An address the player cannot play (another scheme than http://) leaves the playlist as it is.
+    if (settings->ShowOpenUrl(this, url) != 1 || !IsUrl(url)) return;
     ClearPlaylist();
-    AddEntry(url.trimmed().toStdWString());
+    AddEntry(url);
     if (GetEntryCount() > 0) Play(-1);
 }
 
