@@ -1,6 +1,6 @@
 #pragma once
-// Works on a modal dialog once its loop runs: drive() gets the visible dialog whose object name
-// is the dialog id. Fails the test if no such dialog appears or if it is left open.
+// Works on a modal dialog once its loop runs, as a user would; fails the test when no visible
+// dialog of that object name appears or when it is left open.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -14,13 +14,14 @@ namespace vl::test {
 
 class DialogDriver {
 public:
-    DialogDriver(const char* dialogId, std::function<void(QDialog&)> drive) : id_(dialogId) {
+    DialogDriver(const QString& name, std::function<void(QDialog&)> drive) : name_(name) {
         QTimer::singleShot(0, [this, drive] {
             for (QWidget* w : QApplication::topLevelWidgets()) {
                 auto* dialog = qobject_cast<QDialog*>(w);
-                if (!dialog || dialog->objectName() != id_.c_str() || !dialog->isVisible()) continue;
+                if (!dialog || dialog->objectName() != name_ || !dialog->isVisible()) continue;
                 found_ = true;
                 drive(*dialog);
+                return;
             }
         });
         guard_.setSingleShot(true);
@@ -28,12 +29,12 @@ public:
             if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) modal->reject();
             ADD_FAILURE() << "the dialog was left open";
         });
-        guard_.start(10000);
+        guard_.start(20000);
     }
-    ~DialogDriver() { EXPECT_TRUE(found_) << "no dialog " << id_ << " was shown"; }
+    ~DialogDriver() { EXPECT_TRUE(found_) << "no dialog " << name_.toStdString() << " was shown"; }
 
 private:
-    std::string id_;
+    QString name_;
     bool found_ = false;
     QTimer guard_;
 };
