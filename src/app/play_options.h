@@ -16,6 +16,9 @@ struct PlayOptions {
     bool lyrics = false;
     bool lrc = false;
     bool list = false;
+    bool downloadLyrics = false;
+    std::string lyricsServer;  // empty: the "LyricsServer" setting
+    bool replaceLyrics = false;
     int repeat = 0;  // 0 none, 1 all, 2 one
     bool shuffle = false;
     int seekMs = -1;

@@ -12,6 +12,7 @@
 #include "platform/screen_profile.h"
 #include "platform/text.h"
 #include "platform/wave_out.h"
+#include "lyrics/qt/lyrics_search_dialog.h"
 #include "settings/qt/settings_dialogs_qt.h"
 #include "ui/command_line.h"
 #include "ui/qt/main_window.h"
@@ -87,15 +88,16 @@ int main(int argc, char** argv) {
     vl::SettingsDialogsQt dialogs;
     vl::SetSettingsDialogs(&dialogs);
     vl::PlayerApp player;
-    if (!screenshot.empty()) {
-        player.onStarted = [screenshot, afterMs](vl::MainWindow& window) {
+    player.onStarted = [screenshot, afterMs](vl::MainWindow& window) {
+        window.openLyricsSearch = [&window](int index) { vl::OpenLyricsSearch(window, index); };
+        if (!screenshot.empty()) {
             QTimer::singleShot(static_cast<int>(afterMs), &window, [&window, screenshot] {
                 if (!window.grab().save(QString::fromStdString(screenshot), "PNG"))
                     std::fprintf(stderr, "versolune: cannot write %s\n", screenshot.c_str());
                 window.close();
             });
-        };
-    }
+        }
+    };
     int code = player.Run(vl::JoinCommandLine(files));
     vl::SetSettingsDialogs(nullptr);
     return code;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/download_lyrics.h"
 #include "app/play_options.h"
 #include "engine/player_engine.h"
 #include "lyrics/lyrics_model.h"
@@ -244,6 +245,10 @@ int main(int argc, char** argv) {
             std::printf("%s\t%s\n", WideToUtf8(playlist.GetEntry(i)->path).c_str(), WideToUtf8(title).c_str());
         }
         return status;
+    }
+    if (o.downloadLyrics) {
+        int downloaded = DownloadLyrics(playlist, WidePath(o.lyricsServer), o.replaceLyrics);
+        return status ? status : downloaded;
     }
     if (o.lrc) {
         for (int i = 0; i < playlist.GetEntryCount(); ++i) {

@@ -8,6 +8,8 @@ namespace vl {
 
 bool FileExists(const std::wstring& path);       // a regular file (or anything not a folder)
 bool IsDirectory(const std::wstring& path);
+// A folder in which this process may create files (empty path = the working folder).
+bool IsWritableDirectory(const std::wstring& path);
 bool MakeDirectory(const std::wstring& path);    // true if it exists afterwards
 bool DeleteFile(const std::wstring& path);
 bool RenameFile(const std::wstring& from, const std::wstring& to);
@@ -22,8 +24,8 @@ std::vector<DirEntry> ListDirectory(const std::wstring& path);
 
 bool ReadFileBytes(const std::wstring& path, std::string& out, size_t maxBytes = SIZE_MAX);
 // Writes to a temporary file beside the target, syncs it and renames it into place, so the
-// old file survives a crash or a full disk.
-bool WriteFileAtomic(const std::wstring& path, const std::string& bytes);
+// old file survives a crash or a full disk. mode: the new file's permissions (before umask).
+bool WriteFileAtomic(const std::wstring& path, const std::string& bytes, unsigned mode = 0644);
 
 std::wstring GetExecutablePath();
 std::wstring GetExecutableDir();

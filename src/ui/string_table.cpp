@@ -19,6 +19,15 @@ constexpr StringEntry kStrings[] = {
     {15, L"Volume %d"},
     {18, L"Connecting..."},
     {19, L"Buffering...   %d%%"},
+    {40090, L"Versolune"},
+    {40114, L"Can't connect to Internet"},
+    {40115, L"ENG"},
+    {40116, L"Singer"},
+    {40117, L"Song Name"},
+    {40118, L"Lyrics downloaded successfully!"},
+    {40119, L"Lyrics File (.lrc) Create Error!"},
+    {40120, L"Can't find any lyrics! Please change title or singer to try again."},
+    {40121, L"Please input title!"},
 };
 
 }  // namespace

@@ -25,6 +25,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -121,6 +122,8 @@ public:
     virtual void CmdTopMost();
     virtual void CmdOptions();
     virtual void CmdSleepTimer();
+    // The lyrics search for the current entry, through openLyricsSearch.
+    virtual void CmdDownloadLyrics();
 
     // ---- engine notifications ----
     // state: 0 stopped, 1 playing, 2 paused, 3 starting; detail 1 = a stop by an error.
@@ -274,6 +277,8 @@ public:
     uint32_t cachedVolume = 0;
     LyricsModel lyrics;
     QSystemTrayIcon* trayIcon = nullptr;  // set while the tray icon is shown
+    // Opens the lyrics search dialog for the entry of that index; installed by the program.
+    std::function<void(int index)> openLyricsSearch;
 
 private:
     WindowMessageSink messageSink;
