@@ -263,8 +263,12 @@ TEST_F(LyricsClientTest, DownloadReplacesTheOldFileOnlyWithAWholeBody) {
         EXPECT_EQ(c.result, client.Download(address, WidePath(lrc))) << c.address;
         std::string bytes = ReadFile(lrc);
         EXPECT_EQ(c.size, bytes.size()) << c.address;
-        if (c.result == 0 && c.size == newLyrics.size()) EXPECT_EQ(newLyrics, bytes);
-        if (c.result != 0) EXPECT_EQ(kOldLyrics, bytes) << c.address;
+        if (c.result == 0 && c.size == newLyrics.size()) {
+            EXPECT_EQ(newLyrics, bytes);
+        }
+        if (c.result != 0) {
+            EXPECT_EQ(kOldLyrics, bytes) << c.address;
+        }
         // Nothing else is left beside it.
         EXPECT_EQ(1u, ListDirectory(WidePath(folder)).size()) << c.address;
     }
