@@ -29,6 +29,11 @@ bool IsWritableDirectory(const std::wstring& path) {
     return stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && access(dir.c_str(), W_OK | X_OK) == 0;
 }
 
+bool IsRegularFile(const std::wstring& path) {
+    struct stat st;
+    return !path.empty() && stat(NativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool MakeDirectory(const std::wstring& path) {
     if (path.empty()) return false;
     if (mkdir(NativePath(path).c_str(), 0755) == 0) return true;
