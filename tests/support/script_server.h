@@ -24,7 +24,7 @@ public:
     void Stop();
 
 private:
-    pid_t pid_ = -1;
+    int pid_ = -1;
     int port_ = 0;
 };
 
