@@ -1,4 +1,5 @@
 // versolune-play: the terminal player on the same engine, playlist and lyrics as the window.
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -6,6 +7,7 @@
 
 #include "app/play_options.h"
 #include "engine/player_engine.h"
+#include "lyrics/line_timer.h"
 #include "lyrics/lyrics_model.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -89,21 +91,39 @@ struct StreamPrinter {
     }
 };
 
-// Follows the play position like the lyrics display: every 333 ms, an incremental search when
-// the position moved forward by at most a second, else a full one.
+// Follows the play position like the lyrics display: a check every 333 ms (an incremental
+// search when the position moved forward by at most a second, else a full one), and another
+// check when the next line is due by the clock, so that a line prints on its tag.
 struct LyricsFollower {
+    static constexpr uint32_t kCheckMs = 333;
     LyricsModel* model = nullptr;
-    uint32_t lastPoll = 0;
+    LineTimer timer;
+    uint32_t lastCheck = 0;
     int lastPosition = -1;
     const LyricLine* shownLine = nullptr;
     double shownTime = -1.0;
 
-    void Poll(PlayerEngine& engine, bool force) {
-        if (!model || !model->IsLoaded()) return;
+    // Checks when forced, when the period is over or when a line is due; returns the
+    // milliseconds until the next check is wanted.
+    uint32_t Poll(PlayerEngine& engine, bool force) {
+        if (!model || !model->IsLoaded()) return kCheckMs;
         uint32_t now = GetTickCount();
-        if (!force && now - lastPoll < 333) return;
-        lastPoll = now;
+        LineTimer::Due due = timer.NextDue(*model, now);
+        bool lineDue = due.tag >= 0 && due.delayMs == 0;
+        if (force || lineDue || now - lastCheck >= kCheckMs) {
+            Check(engine);
+            now = lastCheck;
+            due = timer.NextDue(*model, now);
+        }
+        uint32_t wait = kCheckMs - std::min(kCheckMs, now - lastCheck);
+        if (due.tag >= 0) wait = std::min(wait, static_cast<uint32_t>(due.delayMs));
+        return wait;
+    }
+
+    void Check(PlayerEngine& engine) {
         int position = engine.GetPosition();
+        lastCheck = GetTickCount();
+        timer.Anchor(position, lastCheck, engine.GetState() == kPlaying);
         int moved = position - lastPosition;
         bool incremental = lastPosition >= 0 && moved > 0 && moved <= 1000;
         lastPosition = position;
@@ -157,12 +177,13 @@ bool PlayOne(PlayerEngine& engine, MessageQueue& queue, const PlayOptions& o, Ly
     StreamPrinter stream;
     LyricsFollower follower;
     follower.model = lyrics;
+    uint32_t wait = 20;
     for (;;) {
         Message m;
-        bool got = queue.Get(m, timing.Waiting() ? 1 : 20);
+        bool got = queue.Get(m, timing.Waiting() ? 1 : std::min<uint32_t>(wait, 20));
         timing.Poll(engine);
         if (o.titles && engine.GetSourceType() == kSourceStream) stream.Poll(engine);
-        if (engine.GetState() == kPlaying) follower.Poll(engine, false);
+        wait = engine.GetState() == kPlaying ? follower.Poll(engine, false) : 20;
         if (!stopping && o.stopAfterMs >= 0 && engine.GetPosition() >= o.stopAfterMs) {
             stopping = true;
             engine.Stop();
@@ -181,7 +202,7 @@ bool PlayOne(PlayerEngine& engine, MessageQueue& queue, const PlayOptions& o, Ly
             std::printf("state %d\n", state);
             std::fflush(stdout);
         }
-        if (state == kPlaying) follower.Poll(engine, true);
+        if (state == kPlaying) wait = follower.Poll(engine, true);
     }
 }
 

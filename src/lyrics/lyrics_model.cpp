@@ -253,6 +253,13 @@ bool LyricsModel::Locate(double p, bool incremental, bool wholeWindow) {
     return true;
 }
 
+int LyricsModel::NextTagAfter(double p) const {
+    if (!loaded || tags.empty()) return -1;
+    auto next = std::upper_bound(tags.begin(), tags.end() - 1, p,
+                                 [](double position, const LyricTag& tag) { return position < tag.time; });
+    return next == tags.end() - 1 ? -1 : static_cast<int>(next - tags.begin());
+}
+
 void LyricsModel::FillWindow(size_t current, bool wholeWindow) {
     auto slot = [this](size_t i) {
         return VisibleLine{lines[static_cast<size_t>(tags[i].lineIndex)].get(), tags[i].time};

@@ -79,6 +79,9 @@ public:
     int GetLineCount() const { return static_cast<int>(lines.size()); }
     const LyricLine& GetLine(int index) const { return *lines[static_cast<size_t>(index)]; }
     double GetOffset() const { return offset; }
+    // The first tag later than position p (seconds), where the line next changes as playback
+    // advances; -1 when none is left (only the end marker) or nothing is loaded.
+    int NextTagAfter(double p) const;
 
 private:
     void HandleLine(const std::wstring& piece);
