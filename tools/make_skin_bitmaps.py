@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the player's built-in skin bitmaps and icons, and the sample skin in skins/.
+"""Draws the player's built-in skin bitmaps and icons, the sample skin in skins/ and the
+launcher icons in data/icons/.
 
 Everything is drawn here from simple shapes (Python standard library only) so that the
 artwork is ours. Image strips use magenta (255, 0, 255) for transparent pixels; icons carry
@@ -386,6 +387,14 @@ LyricsHighLightColor=255,220,120
     write(os.path.join(out, "nocturne.gps"), gps.replace("\n", "\r\n").encode("ascii"))
 
 
+def desktop_icons():
+    """The launcher icon at the sizes the desktop's icon theme looks for."""
+    for size in (16, 22, 24, 32, 48, 64, 128, 256):
+        folder = os.path.join(ROOT, "data", "icons", "hicolor", "%dx%d" % (size, size), "apps")
+        write(os.path.join(folder, "versolune.png"), png_bytes(moon_icon(size, 4 if size <= 64 else 2), True))
+
+
 if __name__ == "__main__":
     builtin()
     sample_skin()
+    desktop_icons()

@@ -37,6 +37,7 @@ const char kUsage[] =
     "  --repeat MODE        none, all or one\n"
     "  --shuffle            play the playlist in random order\n"
     "  -q                   quiet: do not print play-state changes\n"
+    "  --version            the version\n"
     "  --help               this text\n"
     "\n"
     "Exit status: 0 when every run ended normally, 1 when a run failed or a file could not be\n"
@@ -76,6 +77,9 @@ int ParsePlayOptions(int argc, char** argv, PlayOptions& o) {
         std::vector<int> v;
         if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
+            return -1;
+        } else if (a == "--version") {
+            std::printf("versolune-play %s\n", VERSOLUNE_VERSION);
             return -1;
         } else if (a == "-q") {
             o.quiet = true;

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QTimer>
+#include <QUrl>
 
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +29,7 @@ const char kUsage[] =
     "  --screen WxH@DPI     the device screen (default 240x320@96); the dpi scales the window\n"
     "  --screenshot PATH    save the window as a PNG image after --after MS, then close\n"
     "  --after MS           milliseconds of running before the screenshot (default 1000)\n"
+    "  --version            the version\n"
     "  --help               this text\n";
 
 int UsageError(const std::string& message) {
@@ -35,8 +37,13 @@ int UsageError(const std::string& message) {
     return 2;
 }
 
-// Paths become absolute: a running player may have another working folder.
-std::wstring ArgumentPath(const std::string& arg) {
+// Paths become absolute: a running player may have another working folder. Launchers hand
+// over file:// URIs.
+std::wstring ArgumentPath(std::string arg) {
+    if (arg.compare(0, 7, "file://") == 0) {
+        QUrl url(QString::fromStdString(arg));
+        if (url.isLocalFile()) arg = url.toLocalFile().toStdString();
+    }
     std::wstring path = vl::WidePath(arg);
     if (arg.find("://") != std::string::npos || path.empty() || path[0] == L'/') return path;
     return vl::JoinPath(vl::WidePath(QDir::currentPath().toStdString()), path);
@@ -45,12 +52,26 @@ std::wstring ArgumentPath(const std::string& arg) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Help needs no display.
+    // Help and version need no display.
+    bool platformArgument = false;
     for (int i = 1; i < argc && std::string(argv[i]) != "--"; ++i) {
-        if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
+        std::string a = argv[i];
+        if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
         }
+        if (a == "--version") {
+            std::printf("versolune %s\n", VERSOLUNE_VERSION);
+            return 0;
+        }
+        if (a == "-platform" || a.compare(0, 10, "-platform=") == 0) platformArgument = true;
+    }
+    // Without any display the toolkit would abort; say it in one line instead.
+    if (!platformArgument && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") &&
+        !std::getenv("QT_QPA_PLATFORM")) {
+        std::fputs("versolune: no display (DISPLAY or WAYLAND_DISPLAY is not set); "
+                   "versolune-play plays in the terminal\n", stderr);
+        return 1;
     }
     QApplication app(argc, argv);
     std::vector<std::wstring> files;

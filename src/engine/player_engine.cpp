@@ -3,15 +3,15 @@
 #include <cmath>
 #include <cstring>
 
-#include "engine/mpeg_decoder.h"
-#include "engine/mpeg_input.h"
-#include "engine/ogg_input.h"
-#include "engine/plugin_host.h"
-#include "engine/stream_playback.h"
-#include "engine/tags.h"
-#include "engine/wav_input.h"
+#include "engine/input/mpeg_decoder.h"
+#include "engine/input/mpeg_input.h"
+#include "engine/input/ogg_input.h"
+#include "engine/input/plugin_host.h"
+#include "engine/input/stream_playback.h"
+#include "engine/input/tags.h"
+#include "engine/input/wav_input.h"
 #include "platform/clock.h"
-#include "settings/net_stream_reader.h"
+#include "engine/input/net_stream_reader.h"
 
 namespace vl {
 

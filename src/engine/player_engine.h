@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/audio_output.h"
-#include "engine/bass_boost.h"
-#include "engine/delay_effect.h"
-#include "engine/file_reader.h"
-#include "engine/spatial_effects.h"
+#include "engine/output/audio_output.h"
+#include "engine/effects/bass_boost.h"
+#include "engine/effects/delay_effect.h"
+#include "engine/input/file_reader.h"
+#include "engine/effects/spatial_effects.h"
 #include "engine/types.h"
 #include "platform/critical_section.h"
 #include "platform/message_sink.h"

@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "settings/player_settings.h"
-#include "ui/ptr_array.h"
+#include "platform/ptr_array.h"
 
 namespace vl {
 

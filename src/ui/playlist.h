@@ -11,7 +11,7 @@
 
 #include "engine/types.h"
 #include "platform/files.h"
-#include "ui/ptr_array.h"
+#include "platform/ptr_array.h"
 
 namespace vl {
 

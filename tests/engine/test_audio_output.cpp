@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/audio_output.h"
+#include "engine/output/audio_output.h"
 #include "platform/clock.h"
 #include "platform/wave_out.h"
 

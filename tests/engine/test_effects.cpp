@@ -5,9 +5,9 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/bass_boost.h"
-#include "engine/delay_effect.h"
-#include "engine/spatial_effects.h"
+#include "engine/effects/bass_boost.h"
+#include "engine/effects/delay_effect.h"
+#include "engine/effects/spatial_effects.h"
 
 namespace vl {
 namespace {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/file_reader.h"
-#include "engine/mpeg_decoder.h"
-#include "engine/mpeg_input.h"
+#include "engine/input/file_reader.h"
+#include "engine/input/mpeg_decoder.h"
+#include "engine/input/mpeg_input.h"
 #include "platform/text.h"
 #include "support/test_support.h"
 

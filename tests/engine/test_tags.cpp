@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "engine/tags.h"
+#include "engine/input/tags.h"
 #include "platform/text.h"
 #include "support/test_support.h"
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "platform/message_sink.h"
-#include "settings/icy_head.h"
-#include "settings/net_stream_reader.h"
+#include "engine/input/icy_head.h"
+#include "engine/input/net_stream_reader.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cwchar>
 #include <string>
 
-#include "engine/tags.h"
+#include "engine/input/tags.h"
 #include "platform/text.h"
 #include "fuzz_temp_file.h"
 

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/file_reader.h"
-#include "engine/mpeg_input.h"
+#include "engine/input/file_reader.h"
+#include "engine/input/mpeg_input.h"
 #include "platform/text.h"
 #include "fuzz_temp_file.h"
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/mpeg_decoder.h"
+#include "engine/input/mpeg_decoder.h"
 
 namespace {
 const uint8_t kHeaders[][4] = {

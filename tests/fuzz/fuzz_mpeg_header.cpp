@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/mpeg_input.h"
+#include "engine/input/mpeg_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t i = 0; i + 4 <= size; ++i) {

@@ -10,8 +10,8 @@
 
 #include <ogg/ogg.h>
 
-#include "engine/ogg_stream_decoder.h"
-#include "engine/vorbis_comments.h"
+#include "engine/input/ogg_stream_decoder.h"
+#include "engine/input/vorbis_comments.h"
 
 namespace {
 

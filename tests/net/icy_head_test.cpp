@@ -10,8 +10,8 @@
 
 #include "platform/message_sink.h"
 #include "platform/text.h"
-#include "settings/icy_head.h"
-#include "settings/net_stream_reader.h"
+#include "engine/input/icy_head.h"
+#include "engine/input/net_stream_reader.h"
 
 namespace vl {
 namespace {

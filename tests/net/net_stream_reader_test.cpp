@@ -16,7 +16,7 @@
 
 #include "platform/clock.h"
 #include "platform/message_sink.h"
-#include "settings/net_stream_reader.h"
+#include "engine/input/net_stream_reader.h"
 #include "support/icy_server.h"
 #include "support/test_support.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/ogg_input.h"
+#include "engine/input/ogg_input.h"
 #include "platform/text.h"
 #include "platform/wave_out.h"
 #include "support/audio_compare.h"

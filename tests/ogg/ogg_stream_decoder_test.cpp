@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/ogg_stream_decoder.h"
+#include "engine/input/ogg_stream_decoder.h"
 #include "platform/text.h"
 #include "platform/wave_out.h"
 #include "support/engine_harness.h"

@@ -9,7 +9,7 @@
 #include <set>
 
 #include "engine/player_engine.h"
-#include "engine/plugin_host.h"
+#include "engine/input/plugin_host.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "support/test_support.h"

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <map>
 
-#include "engine/plugin_host.h"
+#include "engine/input/plugin_host.h"
 #include "platform/text.h"
 #include "platform/wave_out.h"
 #include "support/engine_harness.h"

@@ -1,0 +1,185 @@
+#include "engine/effects/spatial_effects.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <new>
+
+#include "engine/effects/pcm_sample.h"
+
+namespace vl {
+
+namespace {
+
+// Lines hold one second; below a few entries the ring and its sweep have no room.
+constexpr int kMinChorusRate = 8;
+constexpr int kMaxChorusRate = 1000000;
+
+// Runs fn(sample16) -> sample16 over interleaved stereo frames of either width.
+template <typename Fn>
+void ForEachFrame(int bits, uint8_t* data, uint32_t length, Fn fn) {
+    if (data == nullptr) return;
+    // One loop per width, so the per-frame work carries no width test.
+    if (bits == 16) {
+        const uint32_t frames = length / 4;
+        for (uint32_t f = 0; f < frames; ++f, data += 4) {
+            int32_t l = ReadPcm16(data), r = ReadPcm16(data + 2);
+            fn(l, r);
+            WritePcm16(data, l);
+            WritePcm16(data + 2, r);
+        }
+    } else if (bits == 8) {
+        const uint32_t frames = length / 2;
+        for (uint32_t f = 0; f < frames; ++f, data += 2) {
+            int32_t l = Pcm8To16(data[0]), r = Pcm8To16(data[1]);
+            fn(l, r);
+            data[0] = Pcm16To8(l);
+            data[1] = Pcm16To8(r);
+        }
+    }
+}
+
+}  // namespace
+
+int SpatialGain(int rate) {
+    // A negative rate would otherwise push the factor past what an int holds.
+    const double g = std::pow(10.0, rate * -0.00175) * 100;
+    return g >= INT_MAX ? INT_MAX : static_cast<int>(g);
+}
+
+// ---- Surround ----
+
+void Surround::SetParams(const EffectParams& params) {
+    enable_ = params.enable;
+    rate_ = std::clamp(params.rate, 0, 100);
+    gain_ = SpatialGain(rate_);
+}
+
+void Surround::GetParams(EffectParams& params) const {
+    params.enable = enable_;
+    params.delay = 0;
+    params.rate = rate_;
+}
+
+void Surround::Process(int bits, uint8_t* data, uint32_t length) {
+    const int rate = rate_, gain = gain_;
+    if (enable_ == 0 || rate == 0) return;
+    ForEachFrame(bits, data, length, [rate, gain](int32_t& l, int32_t& r) {
+        const int32_t L = l, R = r;
+        l = Clamp16(gain * (L + rate * (L - R) / 100) / 100);
+        r = Clamp16(gain * (R + (R - L) * rate / 100) / 100);
+    });
+}
+
+// ---- 3D chorus ----
+
+Chorus3D::Chorus3D() { Reset(); }
+
+Chorus3D::~Chorus3D() { Release(); }
+
+void Chorus3D::SetParams(const EffectParams& params) {
+    Locked hold(lock_);
+    enable_ = params.enable;
+    rate_ = params.rate;
+    Reset();
+}
+
+void Chorus3D::GetParams(EffectParams& params) const {
+    params.enable = enable_;
+    params.rate = rate_;
+}
+
+void Chorus3D::Prepare(int sampleRate) {
+    Locked hold(lock_);
+    Release();
+    if (sampleRate < kMinChorusRate || sampleRate > kMaxChorusRate) return;  // stays unprepared
+    line_[0] = new (std::nothrow) int32_t[static_cast<size_t>(sampleRate)];
+    line_[1] = new (std::nothrow) int32_t[static_cast<size_t>(sampleRate)];
+    if (line_[0] == nullptr || line_[1] == nullptr) {
+        Release();
+        return;
+    }
+    size_ = sampleRate;
+    baseDelay_ = sampleRate * 6 / 1000;
+    step_ = 1;
+    Reset();
+}
+
+void Chorus3D::Reset() {
+    Locked hold(lock_);
+    write_[0] = write_[1] = 0;
+    sweep_[0] = 0;
+    sweep_[1] = size_ / 2;
+    for (int32_t* line : line_)
+        if (line != nullptr) std::fill(line, line + size_, 0);
+    gain_ = SpatialGain(rate_);
+}
+
+void Chorus3D::Release() {
+    Locked hold(lock_);
+    delete[] line_[0];
+    delete[] line_[1];
+    line_[0] = line_[1] = nullptr;
+    size_ = 0;
+}
+
+namespace {
+
+// One channel of the 3D chorus over a whole buffer; the channels share no state, so each runs
+// in its own tight loop. Wide selects 64/128-bit arithmetic for rates outside the page's 0..100.
+template <bool k16Bit, bool kWide>
+void ChorusChannel(uint8_t* p, uint32_t frames, int32_t* line, int& writeIndex, int& sweepIndex, int size,
+                   int base, int step, int rate, int gain) {
+    constexpr uint32_t kBytes = k16Bit ? 2 : 1;
+    const int ring = size - 1;  // the line is used as a ring of size - 1 entries
+    const int half = size / 2;
+    int w = writeIndex, sw = sweepIndex;
+    for (uint32_t f = 0; f < frames; ++f, p += 2 * kBytes) {
+        const int32_t x = k16Bit ? ReadPcm16(p) : Pcm8To16(*p);
+        // Triangle sweep of the extra delay, in 1/256 samples.
+        const int t = sw < half ? sw : size - sw;
+        int64_t pos = int64_t{w - base} * 256 - int64_t{step} * t;
+        if (pos < 0) pos += int64_t{ring} * 256;
+        const int i = static_cast<int>(pos >> 8);
+        const int frac = static_cast<int>(pos & 255);
+        const int j = i + 1 == ring ? 0 : i + 1;
+        line[w] = x;
+        if (++w >= ring) w = 0;
+        if (++sw >= ring) sw = 0;
+        int32_t y;
+        if (!kWide) {
+            // 16-bit samples keep the delayed value within 2^24 and, with rate and gain in
+            // 0..100, every step within 32 bits.
+            const int32_t delayed = line[i] * (256 - frac) + line[j] * frac;
+            y = Clamp16(((x * 256 - delayed * rate / 100) * gain / 100) >> 8);
+        } else {
+            const int64_t delayed = int64_t{line[i]} * (256 - frac) + int64_t{line[j]} * frac;
+            const __int128 v = static_cast<__int128>(int64_t{x} * 256 - delayed * rate / 100) * gain / 100;
+            const __int128 wide = v >> 8;
+            y = wide < -32768 ? -32768 : (wide > 32767 ? 32767 : static_cast<int32_t>(wide));
+        }
+        if (k16Bit) WritePcm16(p, y);
+        else *p = Pcm16To8(y);
+    }
+    writeIndex = w;
+    sweepIndex = sw;
+}
+
+}  // namespace
+
+void Chorus3D::Process(int bits, uint8_t* data, uint32_t length) {
+    Locked hold(lock_);
+    if (enable_ == 0 || rate_ == 0 || size_ == 0 || line_[0] == nullptr || line_[1] == nullptr) return;
+    if (data == nullptr || (bits != 8 && bits != 16)) return;
+    const uint32_t bytes = static_cast<uint32_t>(bits / 8);
+    const uint32_t frames = length / (2 * bytes);
+    const bool wide = rate_ < 0 || rate_ > 100 || gain_ < 0 || gain_ > 100;
+    for (int c = 0; c < 2; ++c) {
+        uint8_t* p = data + c * bytes;
+        auto run = bits == 16 ? (wide ? ChorusChannel<true, true> : ChorusChannel<true, false>)
+                              : (wide ? ChorusChannel<false, true> : ChorusChannel<false, false>);
+        run(p, frames, line_[c], write_[c], sweep_[c], size_, baseDelay_, step_, rate_, gain_);
+    }
+}
+
+}  // namespace vl

@@ -1,0 +1,179 @@
+#include "engine/input/ogg_input.h"
+
+#include <cstdint>
+#include <cstdio>
+
+#include <tremor/ivorbisfile.h>
+
+#include "engine/player_engine.h"
+#include "platform/text.h"
+
+namespace vl {
+
+struct OggFile {
+    OggVorbis_File vf{};
+};
+
+namespace {
+
+// ov_read never gets less room than this, so a call always has space for a whole block.
+constexpr uint32_t kMinReadRoom = 4096;
+
+size_t ReadCallback(void* ptr, size_t size, size_t count, void* source) {
+    return std::fread(ptr, size, count, static_cast<FILE*>(source));
+}
+
+int SeekCallback(void* source, ogg_int64_t offset, int whence) {
+    return fseeko(static_cast<FILE*>(source), static_cast<off_t>(offset), whence);
+}
+
+int CloseCallback(void* source) { return std::fclose(static_cast<FILE*>(source)); }
+
+long TellCallback(void* source) { return static_cast<long>(ftello(static_cast<FILE*>(source))); }
+
+const ov_callbacks kFileCallbacks = {ReadCallback, SeekCallback, CloseCallback, TellCallback};
+
+FILE* OpenFile(const std::wstring& path) {
+    if (path.empty()) return nullptr;
+    return std::fopen(NativePath(path).c_str(), "rb");
+}
+
+// Opens the file and its decoder; on failure nothing stays open. The file is closed by
+// ov_clear once this succeeds.
+bool OpenVorbisFile(const std::wstring& path, OggVorbis_File& vf) {
+    FILE* file = OpenFile(path);
+    if (!file) return false;
+    if (ov_open_callbacks(file, &vf, nullptr, 0, kFileCallbacks) < 0) {
+        std::fclose(file);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool IsOggFile(const std::wstring& path) {
+    FILE* file = OpenFile(path);
+    if (!file) return false;
+    OggVorbis_File vf{};
+    if (ov_test_callbacks(file, &vf, nullptr, 0, kFileCallbacks) != 0) {
+        std::fclose(file);
+        return false;
+    }
+    ov_clear(&vf);
+    return true;
+}
+
+bool OpenOgg(PlayerEngine& engine, const std::wstring& path) {
+    CloseOgg(engine);
+    auto* ogg = new OggFile;
+    if (!OpenVorbisFile(path, ogg->vf)) {
+        delete ogg;
+        return false;
+    }
+    engine.oggFile = ogg;
+    const ogg_int64_t total = ov_pcm_total(&ogg->vf, -1);
+    const vorbis_info* info = ov_info(&ogg->vf, -1);
+    // No length (including an error for a stream that cannot seek) means the file is not taken.
+    if (total <= 0 || !info || info->channels <= 0 || info->rate <= 0) {
+        CloseOgg(engine);
+        return false;
+    }
+    engine.path = path;
+    engine.totalSamples = total > 0xFFFFFFFFLL ? 0xFFFFFFFFu : static_cast<uint32_t>(total);
+    engine.format = FormatRecord{};
+    engine.format.channels = info->channels;
+    engine.format.sampleRate = static_cast<int32_t>(info->rate);
+    engine.format.bitrate = info->bitrate_nominal > 0 ? static_cast<int32_t>(info->bitrate_nominal / 1000) : 0;
+    engine.sourceType = kSourceOgg;
+    return true;
+}
+
+void CloseOgg(PlayerEngine& engine) {
+    if (!engine.oggFile) return;
+    ov_clear(&engine.oggFile->vf);
+    delete engine.oggFile;
+    engine.oggFile = nullptr;
+}
+
+bool SeekOgg(PlayerEngine& engine, int ms) {
+    OggFile* ogg = engine.oggFile;
+    if (!ogg || engine.format.sampleRate <= 0) return false;
+    const int64_t target = static_cast<int64_t>(ms) * engine.format.sampleRate / 1000;
+    if (ov_pcm_seek_page(&ogg->vf, target) != 0) return false;
+    engine.seekRequested = 1;
+    const ogg_int64_t reached = ov_pcm_tell(&ogg->vf);
+    engine.startSample = reached > 0 ? static_cast<uint32_t>(reached) : 0u;
+    engine.output.Reset();
+    return true;
+}
+
+void RewindOgg(PlayerEngine& engine) {
+    if (engine.oggFile) SeekOgg(engine, 0);
+}
+
+int DecodeStepOgg(PlayerEngine& engine) {
+    OggFile* ogg = engine.oggFile;
+    if (!ogg) return kDecodeError;
+    // Buffers smaller than the usual read room (low rates, mono) are filled by one read each.
+    const uint32_t room = engine.outputBufferSize < kMinReadRoom ? engine.outputBufferSize : kMinReadRoom;
+    if (room == 0) return kDecodeError;
+    while (!engine.stopRequested) {
+        if (engine.pendingBuffer && engine.pendingFree < room) {
+            engine.SubmitBuffer(engine.pendingBuffer, engine.outputBufferSize - engine.pendingFree);
+            engine.pendingBuffer = nullptr;
+            engine.pendingFree = 0;
+        }
+        if (!engine.pendingBuffer) {
+            if (engine.endReached) return kDecodeEnded;
+            WaveHeader* buffer = engine.GetFreeBuffer();
+            if (!buffer) return engine.stopRequested ? kDecodeStopped : kDecodeError;
+            engine.pendingBuffer = buffer;
+            engine.pendingFree = engine.outputBufferSize;
+            if (engine.seekRequested) continue;
+        }
+        engine.decodeLock.Acquire();
+        if (engine.seekRequested) {
+            engine.ResetForSeek();
+            engine.decodeLock.Release();
+            continue;
+        }
+        uint8_t* at = engine.pendingBuffer->lpData + (engine.outputBufferSize - engine.pendingFree);
+        long n = ov_read(&ogg->vf, reinterpret_cast<char*>(at), static_cast<int>(engine.pendingFree), nullptr);
+        if (n > 0) {
+            if (static_cast<uint32_t>(n) > engine.pendingFree) n = static_cast<long>(engine.pendingFree);
+            engine.ApplyPreampIfEnabled(at, static_cast<uint32_t>(n), 16);
+            engine.pendingFree -= static_cast<uint32_t>(n);
+        }
+        engine.decodeLock.Release();
+        if (n == 0) return kDecodeEnded;
+        if (n < 0) return kDecodeError;  // any decode error, a hole in the data included
+    }
+    return kDecodeStopped;
+}
+
+bool ReadOggComments(PlayerEngine& engine, OggComments& slots) {
+    slots = OggComments{};
+    if (!engine.oggFile) return false;
+    ReadOggComments(ov_comment(&engine.oggFile->vf, -1), slots);
+    return true;
+}
+
+bool GetOggTags(PlayerEngine& engine, TagInfo& tags) {
+    OggComments slots;
+    if (!ReadOggComments(engine, slots)) return false;
+    CommentsToTags(slots, tags);
+    return true;
+}
+
+bool ReadOggFileTags(const std::wstring& path, TagInfo& tags) {
+    OggVorbis_File vf{};
+    if (!OpenVorbisFile(path, vf)) return false;
+    OggComments slots;
+    ReadOggComments(ov_comment(&vf, -1), slots);
+    ov_clear(&vf);
+    CommentsToTags(slots, tags);
+    return true;
+}
+
+}  // namespace vl

@@ -1,0 +1,311 @@
+#include "engine/input/stream_playback.h"
+
+#include <algorithm>
+#include <cstring>
+#include <cwchar>
+#include <vector>
+
+#include "engine/input/mpeg_input.h"
+#include "engine/input/ogg_stream_decoder.h"
+#include "engine/player_engine.h"
+#include "engine/input/plugin_host.h"
+#include "platform/clock.h"
+#include "engine/input/net_stream_reader.h"
+
+namespace vl {
+
+namespace {
+
+constexpr uint32_t kProbeBytes = 4096;
+
+enum StreamFormat { kStreamFormatNone = 0, kStreamFormatMpeg = 1, kStreamFormatOgg = 2, kStreamFormatPlugin = 3 };
+
+void SetPlayStateFromThread(PlayerEngine& engine, int state) {
+    if (engine.playState != state) {
+        engine.playState = state;
+        engine.PostMessage(WM_ENGINE_STATE, static_cast<uintptr_t>(state), 0);
+    }
+}
+
+// The first offset where a header parses and a second header of the same version, layer and
+// rate follows it. (A quick sync test alone at the second place lets bytes of an ID3 tag pass.)
+bool SniffMpeg(PlayerEngine& engine, const uint8_t* probe, uint32_t count) {
+    for (uint32_t i = 0; i + 4 < count; ++i) {
+        MpegHeader h, second;
+        if (!ParseHeader(probe + i, h) || h.frameLength <= 0) continue;
+        uint32_t next = i + static_cast<uint32_t>(h.frameLength);
+        if (next + 4 >= count || !ParseHeader(probe + next, second)) continue;
+        if (second.version != h.version || second.layer != h.layer || second.sampleRate != h.sampleRate) continue;
+        if (h.version && h.layer && h.sampleRate && h.channels) {
+            engine.format = h;
+            return true;
+        }
+    }
+    return false;
+}
+
+// An Ogg Vorbis stream: the decoder takes the probe as its first input.
+bool SniffOgg(PlayerEngine& engine, const uint8_t* probe, uint32_t count) {
+    OggStreamDecoder* decoder = OggStreamDecoder::Create();
+    if (!decoder) return false;
+    std::memcpy(decoder->InputWindow(), probe, count);
+    OggStreamInfo info;
+    if (!decoder->Start(static_cast<int>(count)) || (decoder->GetInfo(info), info.channels <= 0 || info.rate <= 0)) {
+        OggStreamDecoder::Destroy(decoder);
+        return false;
+    }
+    engine.format = FormatRecord{};
+    engine.format.channels = info.channels;
+    engine.format.sampleRate = static_cast<int32_t>(info.rate);
+    engine.format.bitrate = static_cast<int32_t>(info.bitrateNominal / 1000);
+    if (engine.oggStream) OggStreamDecoder::Destroy(engine.oggStream);
+    engine.oggStream = decoder;
+    return true;
+}
+
+bool WaitPrebuffer(PlayerEngine& engine, int blocks) {
+    NetStreamReader& reader = *engine.streamReader;
+    while (!engine.stopRequested) {
+        if (!reader.HasSocket()) return reader.IsEndOfStream();
+        if (reader.GetFilledBlocks() >= blocks) return true;
+        Sleep(1);
+    }
+    return false;
+}
+
+bool Rebuffer(PlayerEngine& engine) {
+    NetStreamReader& reader = *engine.streamReader;
+    if (reader.IsEndOfStream() || !reader.HasStationHeaders()) {
+        engine.FinishPlayback(true, false);
+        return false;
+    }
+    int remembered = engine.playState;
+    engine.streamState = kStreamConnecting;
+    SetPlayStateFromThread(engine, kStarting);
+    reader.Close();
+    if (engine.stopRequested || !reader.Open()) {
+        engine.FinishPlayback(false, !engine.stopRequested);
+        return false;
+    }
+    engine.streamState = kStreamBuffering;
+    if (!WaitPrebuffer(engine, reader.GetPrebufferBlocks())) {
+        engine.FinishPlayback(false, !engine.stopRequested);
+        return false;
+    }
+    engine.streamState = kStreamReceiving;
+    if (engine.playState == kStarting) SetPlayStateFromThread(engine, remembered);
+    return true;
+}
+
+enum UnderrunResult { kGoOn, kRebuffered, kRunOver };
+
+// At the top of every pass: when the reader cannot satisfy the next Read (it blocks until it
+// can) and the output has played everything, reconnect (or end the run). Counting bytes rather
+// than blocks matters: two blocks of which one is half read do not hold a whole Read.
+UnderrunResult CheckUnderrun(PlayerEngine& engine, uint32_t need) {
+    NetStreamReader& reader = *engine.streamReader;
+    if (reader.GetFilledBytes() >= need) return kGoOn;
+    for (;;) {
+        if (engine.stopRequested) {
+            engine.FinishPlayback(false, false);
+            return kRunOver;
+        }
+        if (engine.output.QueuedCount() == 0) {
+            if (!Rebuffer(engine)) return kRunOver;
+            engine.output.Start(true);
+            engine.prebufferWait = 1;
+            return kRebuffered;
+        }
+        if (reader.GetFilledBytes() >= need) return kGoOn;
+        Sleep(1);
+    }
+}
+
+enum TopUp { kTopped, kDataEnded, kRunFinished };
+
+// The start of every pass of the MPEG and plug-in loops: the stop request, the underrun check,
+// then the input buffer topped up from the reader. kDataEnded: the stream ended, and what it
+// still delivered is in the buffer; kRunFinished: the run has been ended.
+TopUp TopUpInput(PlayerEngine& engine, std::vector<uint8_t>& input, uint32_t& filled) {
+    if (engine.stopRequested) {
+        engine.FinishPlayback(false, false);
+        return kRunFinished;
+    }
+    if (CheckUnderrun(engine, kProbeBytes - filled) == kRunOver) return kRunFinished;
+    uint32_t got = 0;
+    bool more = engine.streamReader->Read(input.data() + filled, kProbeBytes - filled, got) && got > 0;
+    filled += got;
+    return more ? kTopped : kDataEnded;
+}
+
+void MpegLoop(PlayerEngine& engine) {
+    std::vector<uint8_t> input(kProbeBytes);
+    uint32_t filled = 0;
+    for (;;) {
+        TopUp topUp = TopUpInput(engine, input, filled);
+        if (topUp == kRunFinished) return;
+        if (topUp == kDataEnded) break;
+        uint32_t used = DecodeBuffer(engine, input.data(), filled);
+        if (used > filled) used = filled;
+        std::memmove(input.data(), input.data() + used, filled - used);
+        filled -= used;
+    }
+    // Whatever the reader delivered before the end still plays.
+    if (filled > 0 && !engine.stopRequested) DecodeBuffer(engine, input.data(), filled);
+    engine.FinishPlayback(true, false);
+}
+
+// "Artist - Title" (or the title alone) of the current logical stream, announced when it changes.
+void UpdateOggTitle(PlayerEngine& engine) {
+    OggComments comments;
+    engine.oggStream->GetComments(comments);
+    const wchar_t* title = comments.slot[kOggTitle];
+    if (!title[0]) return;
+    std::wstring text = title;
+    if (comments.slot[kOggArtist][0]) text = std::wstring(comments.slot[kOggArtist]) + L" - " + title;
+    if (text == engine.streamTitle) return;
+    size_t n = std::min(text.size(), sizeof(engine.streamTitle) / sizeof(wchar_t) - 1);
+    std::wmemcpy(engine.streamTitle, text.data(), n);
+    engine.streamTitle[n] = 0;
+    engine.PostMessage(WM_ENGINE_TITLE, reinterpret_cast<uintptr_t>(engine.streamTitle), 0);
+}
+
+void OggLoop(PlayerEngine& engine) {
+    NetStreamReader& reader = *engine.streamReader;
+    for (;;) {
+        UpdateOggTitle(engine);
+        if (engine.stopRequested) {
+            engine.FinishPlayback(false, false);
+            return;
+        }
+        UnderrunResult underrun = CheckUnderrun(engine, static_cast<uint32_t>(engine.oggStream->Wanted()));
+        if (underrun == kRunOver) return;
+        if (underrun == kRebuffered) {
+            // The reconnected stream starts with fresh headers.
+            std::vector<uint8_t> probe(kProbeBytes);
+            uint32_t got = 0;
+            if (!reader.Read(probe.data(), kProbeBytes, got) || !SniffOgg(engine, probe.data(), got)) {
+                engine.FinishPlayback(true, false);
+                return;
+            }
+            continue;
+        }
+        OggStreamDecoder& decoder = *engine.oggStream;
+        int supplied = 0;
+        bool ended = false;
+        if (decoder.Wanted() != 0) {
+            uint32_t got = 0;
+            ended = !reader.Read(decoder.InputWindow(), static_cast<uint32_t>(decoder.Wanted()), got) || got == 0;
+            supplied = static_cast<int>(got);
+            if (ended && got == 0) {
+                engine.FinishPlayback(true, false);
+                return;
+            }
+        }
+        if (!engine.EnsurePendingBuffer() || engine.stopRequested) continue;
+        uint8_t* at = engine.pendingBuffer->lpData + (engine.outputBufferSize - engine.pendingFree);
+        uint32_t written = 0;
+        int result = decoder.Decode(at, engine.pendingFree, written, supplied);
+        if (written > engine.pendingFree) written = engine.pendingFree;
+        engine.ApplyPreampIfEnabled(at, written, 16);
+        engine.pendingFree -= written;
+        if (result == OggStreamDecoder::kOutputFull) {
+            engine.SubmitBuffer(engine.pendingBuffer, engine.outputBufferSize - engine.pendingFree);
+            engine.pendingBuffer = nullptr;
+        } else if (result < 0) {
+            engine.FinishPlayback(false, true);
+            return;
+        }
+        if (ended) {
+            engine.FinishPlayback(true, false);
+            return;
+        }
+    }
+}
+
+void PluginLoop(PlayerEngine& engine) {
+    std::vector<uint8_t> input(kProbeBytes);
+    uint32_t filled = 0;
+    for (;;) {
+        TopUp topUp = TopUpInput(engine, input, filled);
+        if (topUp == kRunFinished) return;
+        const bool more = topUp == kTopped;
+        if (!more && filled == 0) break;
+        if (!engine.EnsurePendingBuffer() || engine.stopRequested) continue;
+        engine.pendingBuffer->dwBufferLength = engine.outputBufferSize;
+        engine.pendingBuffer->dwBytesRecorded = 0;
+        int32_t consumed = 0;
+        int result = DecodePluginStream(engine, input.data(), static_cast<int32_t>(filled), consumed,
+                                        engine.pendingBuffer);
+        if (result < 0) {
+            engine.FinishPlayback(false, true);
+            return;
+        }
+        uint32_t recorded = engine.pendingBuffer->dwBytesRecorded;
+        if (recorded > 0) {
+            if (!(engine.plugins[static_cast<size_t>(engine.streamPlugin)]->caps & VL_CAP_EQUALIZER))
+                engine.ApplyPreampIfEnabled(engine.pendingBuffer->lpData, recorded, 16);
+            engine.SubmitBuffer(engine.pendingBuffer, recorded);
+            engine.pendingBuffer = nullptr;
+        }
+        if (result == 1 || !more) break;
+        uint32_t used = static_cast<uint32_t>(consumed);
+        std::memmove(input.data(), input.data() + used, filled - used);
+        filled -= used;
+    }
+    engine.FinishPlayback(true, false);
+}
+
+}  // namespace
+
+void StreamDecodeThread(PlayerEngine& engine) {
+    NetStreamReader& reader = *engine.streamReader;
+    engine.streamState = kStreamConnecting;
+    SetPlayStateFromThread(engine, kStarting);
+    if (!reader.Open()) {
+        engine.FinishPlayback(false, true);
+        return;
+    }
+    engine.streamState = kStreamBuffering;
+    std::vector<uint8_t> probe(kProbeBytes);
+    uint32_t got = 0;
+    if (!reader.Read(probe.data(), kProbeBytes, got)) {
+        engine.FinishPlayback(false, true);
+        return;
+    }
+    engine.format = FormatRecord{};
+    if (SniffMpeg(engine, probe.data(), got)) {
+        engine.streamFormat = kStreamFormatMpeg;
+    } else if (SniffOgg(engine, probe.data(), got)) {
+        engine.streamFormat = kStreamFormatOgg;
+    } else if (OpenPluginStream(engine, probe.data(), static_cast<int32_t>(got))) {
+        engine.streamFormat = kStreamFormatPlugin;
+    } else {
+        engine.FinishPlayback(false, true);
+        return;
+    }
+    if (!engine.StartOutput() || !WaitPrebuffer(engine, reader.GetPrebufferBlocks())) {
+        engine.FinishPlayback(false, true);
+        return;
+    }
+    engine.streamState = kStreamReceiving;
+    SetPlayStateFromThread(engine, kPlaying);
+    switch (engine.streamFormat) {
+        case kStreamFormatMpeg: MpegLoop(engine); break;
+        case kStreamFormatOgg: OggLoop(engine); break;
+        case kStreamFormatPlugin: PluginLoop(engine); break;
+        default: engine.FinishPlayback(false, true); break;
+    }
+}
+
+void RewindStream(PlayerEngine& engine) {
+    if (engine.oggStream) {
+        OggStreamDecoder::Destroy(engine.oggStream);
+        engine.oggStream = nullptr;
+    }
+    engine.streamTitle[0] = 0;
+    if (engine.streamPlugin >= 0) ClosePluginStream(engine);
+    engine.streamFormat = kStreamFormatNone;
+}
+
+}  // namespace vl
