@@ -10,8 +10,9 @@
 #include "engine/input/stream_playback.h"
 #include "engine/input/tags.h"
 #include "engine/input/wav_input.h"
-#include "platform/clock.h"
 #include "engine/input/net_stream_reader.h"
+#include "platform/clock.h"
+#include "platform/files.h"
 
 namespace vl {
 
@@ -56,7 +57,8 @@ bool PlayerEngine::Open(const std::wstring& newPath) {
     Locked lock(engineLock);
     Close();
     atTrackStart = 1;
-    if (newPath.empty()) return false;
+    // The decoder plug-ins open files themselves: a FIFO must not reach them.
+    if (newPath.empty() || !IsRegularFile(newPath)) return false;
     if (OpenPluginFile(*this, newPath) || OpenMpeg(*this, newPath) || OpenOgg(*this, newPath) ||
         OpenWav(*this, newPath)) {
         path = newPath;
@@ -92,6 +94,7 @@ void PlayerEngine::CloseSource() {
     streamState = kStreamNone;
     format = FormatRecord{};
     totalSamples = 0;
+    audioStart = 0;
     path.clear();
     sourceType = kSourceNone;
 }
@@ -128,6 +131,7 @@ void PlayerEngine::StopLocked() {
         streamReader->RequestStop();
         output.Reset();
         decodeThread.Join();
+        streamReader->ClearStopRequest();
     }
     stopRequested = 0;
     sentSamples = 0;
@@ -141,6 +145,7 @@ void PlayerEngine::StopLocked() {
 void PlayerEngine::Pause() {
     Locked lock(engineLock);
     if (sourceType == kSourceNone || sourceType == kSourceStream) return;
+    Locked hold(holdLock);
     if (playState == kPlaying) {
         output.Start(true);
         prebufferWait = 0;
@@ -161,6 +166,7 @@ void PlayerEngine::ReleaseOutput() {
 // ---------------------------------------------------------------- position
 
 int PlayerEngine::GetDuration() {
+    Locked lock(engineLock);
     if (sourceType == kSourceNone || format.sampleRate <= 0) return 0;
     return static_cast<int>(static_cast<double>(totalSamples) / format.sampleRate * 1000.0);
 }
@@ -214,6 +220,7 @@ bool PlayerEngine::SeekBackward(int ms) {
 // ---------------------------------------------------------------- information
 
 void PlayerEngine::GetTrackInfo(TrackInfo& info) {
+    Locked lock(engineLock);
     if (sourceType == kSourceNone) return;
     info.version = format.version;
     info.layer = format.layer;
@@ -224,6 +231,7 @@ void PlayerEngine::GetTrackInfo(TrackInfo& info) {
 }
 
 bool PlayerEngine::GetTagInfo(TagInfo& tags) {
+    Locked lock(engineLock);
     switch (sourceType.load()) {
         case kSourceMpeg: return ReadId3v1(path, tags);
         case kSourceOgg: return GetOggTags(*this, tags);
@@ -233,6 +241,7 @@ bool PlayerEngine::GetTagInfo(TagInfo& tags) {
 }
 
 bool PlayerEngine::ReadFileTags(const std::wstring& file, TagInfo& tags) {
+    if (!IsRegularFile(file)) return false;
     if (ReadPluginFileTags(*this, file, tags)) return true;
     if (ReadOggFileTags(file, tags)) return true;
     if (IsMpegFile(file)) return ReadId3v1(file, tags);
@@ -283,6 +292,9 @@ bool PlayerEngine::SetOutputSettings(const OutputSettings& settings) {
     Locked lock(engineLock);
     if (playState != kStopped || settings.prebufferPercent < 0 || settings.prebufferPercent > 100)
         return false;
+    // A run just started has not posted its state yet, but it is no longer stopped; joining it
+    // here would hang both (it waits for engineLock in StartOutput).
+    if (decodeThread.Joinable() && !decodeThread.Finished() && !runEnding) return false;
     if (settings.bufferLenMs != outputSettings.bufferLenMs || settings.fade != outputSettings.fade ||
         settings.alwaysOpenDev != outputSettings.alwaysOpenDev) {
         // A run that ended by itself may still be finishing with the device.
@@ -489,10 +501,16 @@ void PlayerEngine::SubmitBuffer(WaveHeader* buffer, uint32_t length) {
         int64_t threshold = static_cast<int64_t>(outputSettings.bufferLenMs) * rate / 1000 *
                             outputSettings.prebufferPercent / 100;
         if (output.QueuedFrames() < threshold && output.QueuedCount() < output.RingCount()) return;
-        output.Start(false);
-        prebufferWait = 0;
+        ReleasePrebuffer();
         SetDecodePriority(outputSettings.threadPriority);
     }
+}
+
+void PlayerEngine::ReleasePrebuffer() {
+    Locked hold(holdLock);
+    if (!prebufferWait || playState != kPlaying) return;
+    output.Start(false);
+    prebufferWait = 0;
 }
 
 bool PlayerEngine::FinishPlayback(bool drain, bool failed) {
@@ -503,10 +521,7 @@ bool PlayerEngine::FinishPlayback(bool drain, bool failed) {
             pendingFree = 0;
         }
         while (!output.AllPlayed()) {
-            if (prebufferWait && playState == kPlaying) {
-                output.Start(false);
-                prebufferWait = 0;
-            }
+            ReleasePrebuffer();
             Sleep(1);
             if (seekRequested) return false;
             if (stopRequested) break;

@@ -2,7 +2,16 @@
 // The one object through which the user interface plays audio: it owns the inputs, the
 // effects and the audio output, runs one decode thread per play run and reports through
 // posted messages (WM_ENGINE_STATE, WM_ENGINE_PEAKS, WM_ENGINE_TITLE).
+//
+// Calling contract: the operations of the user interface may be called from any thread, also
+// from several at once (the window, its timers, D-Bus callers); each returns in bounded time
+// (Stop waits for the decode thread, which gives up on every wait when asked to stop).
+// Operations on the source and the run are serialised by engineLock; the ones that only read
+// (GetState, GetStreamState) read single values. GetPath returns a copy for the same reason.
+// Effect and equalizer setters are safe against the running decode thread. The "used by the
+// inputs" members belong to the decode thread and are not for the user interface.
 #include <atomic>
+#include <mutex>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -75,7 +84,10 @@ public:
     int GetPluginCount() const;
     const VlDecoderRecord* GetPlugin(int index) const;
     static void GetGenreName(int index, std::wstring& out);
-    const std::wstring& GetPath() const { return path; }
+    std::wstring GetPath() {
+        Locked lock(engineLock);
+        return path;
+    }
     int GetSourceType() const { return sourceType; }
 
     // ---- used by the inputs on the decode thread ----
@@ -102,12 +114,15 @@ public:
     void PostMessage(unsigned message, uintptr_t wParam, intptr_t lParam);
     // Opens the output for the source's format and prepares the effects (the run's start).
     bool StartOutput();
+    // Releases the held output once the prebuffer is full, unless a Pause came first.
+    void ReleasePrebuffer();
 
     // ---- state shared with the inputs ----
     FileReader fileReader;
     std::unique_ptr<NetStreamReader> streamReader;
     MpegDecoder* mpegDecoder = nullptr;  // exists during a play run
     EqualizerParams slotEq;              // the decoder slot's copy
+    std::mutex slotLock;                 // slotEq and the decoder pointer against SetEqualizer
     DelayEffect reverb{DelayEffect::kReverb};
     DelayEffect echo{DelayEffect::kEcho};
     Surround surround;
@@ -122,6 +137,7 @@ public:
     std::atomic<uint32_t> sentSamples{0};
     std::atomic<int> endReached{0};
     FormatRecord format;
+    int64_t audioStart = 0;  // MPEG files: where the audio begins (after a leading tag)
     std::atomic<int> playState{kStopped};
     std::atomic<int> streamState{kStreamNone};
     EqualizerParams eq;
@@ -140,6 +156,9 @@ public:
     OutputSettings outputSettings;
     CriticalSection decodeLock;
     CriticalSection engineLock;
+    // Orders the decode thread's prebuffer test-and-release against Pause: taken inside
+    // engineLock by Pause, alone by the decode thread, and never held while waiting.
+    CriticalSection holdLock;
     // WAV and Ogg inputs
     std::unique_ptr<WavState> wav;
     OggFile* oggFile = nullptr;

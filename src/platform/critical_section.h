@@ -35,7 +35,8 @@ public:
 private:
     std::recursive_mutex mutex_;
     std::atomic<std::thread::id> owner_{};
-    int depth_ = 0;  // only touched while the mutex is held
+    // Changed only by the holder, but read by any thread (Release's test, Depth).
+    std::atomic<int> depth_{0};
 };
 
 // Scoped acquire/release.

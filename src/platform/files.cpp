@@ -23,6 +23,11 @@ bool IsDirectory(const std::wstring& path) {
     return !path.empty() && stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool IsRegularFile(const std::wstring& path) {
+    struct stat st;
+    return !path.empty() && stat(NativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool MakeDirectory(const std::wstring& path) {
     if (path.empty()) return false;
     if (mkdir(NativePath(path).c_str(), 0755) == 0) return true;

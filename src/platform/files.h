@@ -8,6 +8,8 @@ namespace vl {
 
 bool FileExists(const std::wstring& path);       // a regular file (or anything not a folder)
 bool IsDirectory(const std::wstring& path);
+// Only a regular file (after links): a FIFO or device would block or never end when read.
+bool IsRegularFile(const std::wstring& path);
 bool MakeDirectory(const std::wstring& path);    // true if it exists afterwards
 bool DeleteFile(const std::wstring& path);
 bool RenameFile(const std::wstring& from, const std::wstring& to);

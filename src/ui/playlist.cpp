@@ -101,7 +101,7 @@ void Playlist::IndexRemove(const std::wstring& path) {
 
 bool Playlist::IsUrl(const std::wstring& path) { return path.compare(0, 7, L"http://") == 0; }
 
-bool Playlist::IsPlayable(const std::wstring& path) const { return IsUrl(path) || FileExists(path); }
+bool Playlist::IsPlayable(const std::wstring& path) const { return IsUrl(path) || IsRegularFile(path); }
 
 bool Playlist::IsInPlaylist(const std::wstring& path) const {
     if (options_.addExisting) return false;

@@ -2,12 +2,16 @@
 // preamp arithmetic, and the always-open feeder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "engine/output/audio_output.h"
 #include "platform/clock.h"
 #include "platform/wave_out.h"
+#include "support/test_support.h"
+#include "support/wav_file.h"
 
 using namespace vl;
 
@@ -133,11 +137,64 @@ TEST_F(AudioOutputTest, TheFeederKeepsADeviceRunningWithSilenceWhileHeld) {
     EXPECT_EQ(out.GetPlayedFrames(), 0u);  // held: silence plays, the ring is not read
     EXPECT_EQ(out.QueuedCount(), 1);
     out.Start(false);
-    for (int i = 0; i < 100 && out.QueuedCount() > 0; ++i) Sleep(10);
+    for (int i = 0; i < 500 && !out.AllPlayed(); ++i) Sleep(10);
     EXPECT_EQ(out.QueuedCount(), 0);
     EXPECT_EQ(out.GetPlayedFrames(), out.BufferSize() / 4);
     out.Reset();
     EXPECT_EQ(out.GetPlayedFrames(), 0u);
+}
+
+TEST_F(AudioOutputTest, TheFeederCountsFramesWhenTheDeviceHasPlayedThem) {
+    // The feeder keeps eight blocks of 2048 frames in the device: audio handed over now is
+    // heard only after the seven ahead of it, about 325 ms at 44.1 kHz (real time).
+    ASSERT_TRUE(out.Configure(200, 1, 0));
+    ASSERT_TRUE(out.OpenDevice(2, 44100, 16));
+    out.Start(true);
+    Sleep(100);  // the device runs on silence: every block is queued
+    QueueFilled(out.BufferSize(), 0x22);
+    const uint32_t start = GetTickCount();
+    out.Start(false);
+    while (out.GetPlayedFrames() == 0 && GetTickCount() - start < 10000) Sleep(1);
+    EXPECT_GE(GetTickCount() - start, 200u) << "counted before the device played it";
+    for (int i = 0; i < 1000 && !out.AllPlayed(); ++i) Sleep(10);
+    EXPECT_EQ(out.GetPlayedFrames(), out.BufferSize() / 4);
+}
+
+TEST_F(AudioOutputTest, TheFeederWritesWholeFramesOfEverySampleSize) {
+    struct Row {
+        int channels, bits;
+    } rows[] = {{2, 24}, {1, 24}, {2, 32}, {2, 8}, {6, 16}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.channels << " channels, " << r.bits << " bits");
+        std::string path = test::TempDir() + "/feeder.wav";
+        SetAudioBackend("wav:" + path);
+        ASSERT_TRUE(out.Configure(200, 1, 0));
+        ASSERT_TRUE(out.OpenDevice(r.channels, 44100, r.bits));
+        out.Start(true);
+        // Every byte of the sent audio is non-zero and differs from its neighbours, so a
+        // shifted or dropped byte shows.
+        std::vector<uint8_t> sent;
+        for (int b = 0; b < 3; ++b) {
+            WaveHeader* h = out.GetFreeBuffer();
+            ASSERT_NE(h, nullptr);
+            for (uint32_t i = 0; i < out.BufferSize(); ++i) h->lpData[i] = static_cast<uint8_t>(1 + (sent.size() + i) % 251);
+            h->dwBufferLength = h->dwBytesRecorded = out.BufferSize();
+            sent.insert(sent.end(), h->lpData, h->lpData + out.BufferSize());
+            out.QueueBuffer(h);
+        }
+        out.Start(false);
+        for (int i = 0; i < 1000 && !out.AllPlayed(); ++i) Sleep(10);
+        ASSERT_TRUE(out.AllPlayed()) << "the drain never ends";
+        out.CloseDevice();
+        test::PcmData heard;
+        ASSERT_TRUE(test::ReadWav(path, heard));
+        const uint8_t silence = r.bits == 8 ? 0x80 : 0;
+        size_t first = 0;
+        while (first < heard.bytes.size() && heard.bytes[first] == silence) ++first;
+        ASSERT_LE(first + sent.size(), heard.bytes.size());
+        EXPECT_EQ(first % static_cast<size_t>(r.channels * r.bits / 8), 0u);
+        EXPECT_TRUE(std::equal(sent.begin(), sent.end(), heard.bytes.begin() + static_cast<long>(first)));
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // or a hang.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <random>
@@ -11,6 +12,7 @@
 #include "platform/wave_out.h"
 #include "support/engine_harness.h"
 #include "support/test_support.h"
+#include "support/watchdog.h"
 #include "support/wav_file.h"
 
 using namespace vl;
@@ -112,6 +114,23 @@ TEST(EngineBadInput, AFileDeletedWhilePlayingPlaysToItsEnd) {
     EXPECT_TRUE(h.engine.Play());
     h.engine.Stop();
     SetAudioBackend("");
+}
+
+TEST(EngineBadInput, OnlyRegularFilesAreOpened) {
+    // Reading a FIFO waits for a writer, a device may never end: neither is opened as audio.
+    const std::string dir = TempDir();
+    const std::string fifo = dir + "/pipe.mp3";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(mkdir((dir + "/folder.mp3").c_str(), 0700), 0);
+    EngineHarness h;
+    Watchdog dog;
+    for (const std::string& path : {fifo, dir + "/folder.mp3", std::string("/dev/zero")}) {
+        SCOPED_TRACE(path);
+        TagInfo tags{};
+        dog.Watch(5000, "ReadFileTags of " + path, [&] { EXPECT_FALSE(h.engine.ReadFileTags(WidePath(path), tags)); });
+        dog.Watch(5000, "Open of " + path, [&] { EXPECT_FALSE(h.engine.Open(WidePath(path))); });
+        EXPECT_EQ(h.engine.GetSourceType(), kSourceNone);
+    }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "platform/wave_out.h"
 #include "support/engine_harness.h"
 #include "support/test_support.h"
+#include "support/watchdog.h"
 #include "support/wav_file.h"
 
 using namespace vl;
@@ -180,6 +181,26 @@ TEST_F(EngineStates, OutputSettingsAreRefusedUnlessStoppedAndSane) {
     h.engine.Stop();
     ASSERT_TRUE(h.WaitForState(kStopped));
     EXPECT_TRUE(h.engine.SetOutputSettings(s));
+}
+
+TEST_F(EngineStates, OutputSettingsRightAfterPlayAreRefusedWithoutHanging) {
+    // The run has not posted its first state yet, but it is no longer stopped.
+    SetAudioBackend("null");
+    EngineHarness h;
+    Watchdog dog;
+    ASSERT_TRUE(h.engine.Open(Tone(dir, "p.wav", 2.0)));
+    for (int i = 0; i < 20; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_TRUE(h.engine.Play());
+        bool changed = dog.Watch(5000, "SetOutputSettings right after Play", [&] {
+            return ChangeOutput(h.engine, [i](OutputSettings& s) { s.bufferLenMs = 300 + i; });
+        });
+        EXPECT_FALSE(changed);
+        EXPECT_TRUE(h.WaitForState(kPlaying));
+        dog.Watch(5000, "Stop", [&] { h.engine.Stop(); });
+        EXPECT_TRUE(h.WaitForState(kStopped));
+    }
+    EXPECT_TRUE(ChangeOutput(h.engine, [](OutputSettings& s) { s.bufferLenMs = 300; }));
 }
 
 TEST_F(EngineStates, AnOutputThatCannotOpenEndsTheRunWithFailure) {

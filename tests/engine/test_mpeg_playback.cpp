@@ -15,10 +15,13 @@
 namespace vl {
 namespace {
 
+using namespace std::string_literals;
+
 std::string Fixture(const std::string& name) { return test::SourceDir() + "/tests/fixtures/" + name; }
 
 struct Played {
     bool opened = false;
+    bool sought = false;
     bool ended = false;
     intptr_t failed = -1;
     int duration = 0;
@@ -48,7 +51,8 @@ Played Play(const std::string& path, bool scan = false, int seekMs = -1) {
         if (!r.opened) return r;
         r.duration = engine.GetDuration();
         engine.GetTrackInfo(r.info);
-        if (seekMs >= 0 && !engine.Seek(seekMs)) return r;
+        // A refused seek plays from where the engine was.
+        if (seekMs >= 0) r.sought = engine.Seek(seekMs);
         if (!engine.Play()) return r;
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         Message m;
@@ -114,22 +118,82 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, MpegPlayback,
                              return name;
                          });
 
+// Bytes that look like cover art: noise in which false frame syncs occur.
+std::string Noise(size_t n, uint32_t seed) {
+    std::string out;
+    for (size_t i = 0; i < n; ++i) {
+        seed = seed * 1103515245 + 12345;
+        out += char(seed >> 16);
+    }
+    return out;
+}
+
+std::string Id3v2(size_t bodyBytes) {
+    std::string tag = "ID3\x03\x00\x00"s;
+    for (int shift : {21, 14, 7, 0}) tag += char((bodyBytes >> shift) & 0x7F);
+    return tag + Noise(bodyBytes, 99);
+}
+
+std::string ApeTag() {
+    std::string items = Noise(200, 7);
+    std::string footer = "APETAGEX"s + std::string("\xD0\x07\x00\x00", 4);
+    uint32_t size = static_cast<uint32_t>(items.size() + 32);
+    for (int i = 0; i < 4; ++i) footer += char((size >> (8 * i)) & 0xFF);
+    footer += std::string(4, '\x01') + std::string(4, '\0') + std::string(8, '\0');
+    return items + footer;
+}
+
 TEST(MpegPlaybackSeek, StartsAtTheSoughtFrameWithEstimateAndScan) {
     test::PcmData ref;
     ASSERT_TRUE(test::ReferenceDecode(Fixture("cbr_44k_stereo.mp3"), ref));
-    for (bool scan : {false, true}) {
-        SCOPED_TRACE(scan ? "scan" : "estimate");
-        Played p = Play(Fixture("cbr_44k_stereo.mp3"), scan, 1000);
-        ASSERT_TRUE(p.ended);
-        EXPECT_EQ(p.failed, 0);
-        // Decoding resumes within two frames of the target (the first frames after a jump
-        // have no bit reservoir and are skipped).
-        test::Alignment a = test::Align(ref, p.pcm, 3 * 1152, 44100);
-        EXPECT_GE(a.offset, 44100 - 2 * 1152);
-        EXPECT_LE(a.offset, 44100 + 2 * 1152);
-        EXPECT_GT(test::SnrDb(ref, p.pcm, a.offset, a.offset + 1152), 80.0);
-        EXPECT_EQ(long(p.pcm.Frames()), long(ref.Frames()) - a.offset);
+    const std::string audio = test::ReadFile(Fixture("cbr_44k_stereo.mp3"));
+    const int plainMs = Play(Fixture("cbr_44k_stereo.mp3")).duration;
+    ASSERT_GT(plainMs, 1500);
+    struct Row {
+        const char* name;
+        std::string bytes;
+    } rows[] = {
+        {"plain", audio},
+        // Tags are not audio: neither the length nor a seek offset may count them.
+        {"100 KB ID3v2 tag, APE and ID3v1 tags at the end",
+         Id3v2(100000) + audio + ApeTag() + "TAG" + std::string(125, ' ')},
+    };
+    for (const Row& row : rows) {
+        std::string path = test::TempDir() + "/seek.mp3";
+        ASSERT_TRUE(test::WriteFile(path, row.bytes));
+        for (bool scan : {false, true}) {
+            SCOPED_TRACE(std::string(row.name) + (scan ? ", scan" : ", estimate"));
+            Played p = Play(path, scan, 1000);
+            ASSERT_TRUE(p.sought);
+            ASSERT_TRUE(p.ended);
+            EXPECT_EQ(p.failed, 0);
+            EXPECT_NEAR(p.duration, plainMs, 30);
+            // Decoding resumes within two frames of the target (the first frames after a jump
+            // have no bit reservoir and are skipped).
+            test::Alignment a = test::Align(ref, p.pcm, 3 * 1152, 44100);
+            EXPECT_GE(a.offset, 44100 - 2 * 1152);
+            EXPECT_LE(a.offset, 44100 + 2 * 1152);
+            EXPECT_GT(test::SnrDb(ref, p.pcm, a.offset, a.offset + 1152), 80.0);
+            EXPECT_EQ(long(p.pcm.Frames()), long(ref.Frames()) - a.offset);
+        }
     }
+}
+
+TEST(MpegPlaybackSeek, ARefusedSeekLeavesPlaybackWhereItWas) {
+    // Junk after the audio lengthens the estimate; a seek into it finds no frame.
+    test::PcmData ref;
+    ASSERT_TRUE(test::ReferenceDecode(Fixture("cbr_44k_stereo.mp3"), ref));
+    std::string path = test::TempDir() + "/junk_after.mp3";
+    ASSERT_TRUE(test::WriteFile(path, test::ReadFile(Fixture("cbr_44k_stereo.mp3")) + std::string(200000, '\0')));
+    Played p = Play(path, false, 6000);
+    ASSERT_TRUE(p.opened);
+    EXPECT_GT(p.duration, 6000);
+    EXPECT_FALSE(p.sought);
+    ASSERT_TRUE(p.ended);
+    EXPECT_EQ(p.failed, 0);
+    test::Alignment a = test::Align(ref, p.pcm, 3 * 1152, 0);
+    EXPECT_EQ(a.offset, 0);
+    EXPECT_EQ(p.pcm.Frames(), ref.Frames());
 }
 
 TEST(MpegPlaybackHostile, GarbageAfterAHeaderPairEndsQuietly) {

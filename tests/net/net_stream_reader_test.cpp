@@ -296,6 +296,16 @@ TEST_F(NetStreamReaderTest, StopDuringHead) {
     }
 }
 
+TEST_F(NetStreamReaderTest, AHeadTricklingForeverFailsWithinItsTimeLimit) {
+    NetStreamReader reader;
+    auto start = Clock::now();
+    EXPECT_FALSE(OpenAt(reader, "/?trickle-ms=1000"));  // a byte a second, each within the idle limit
+    long ms = ElapsedMs(start);
+    EXPECT_GE(ms, 14000);
+    EXPECT_LT(ms, 30000);
+    EXPECT_FALSE(reader.HasSocket());
+}
+
 TEST_F(NetStreamReaderTest, StopDuringStall) {
     NetStreamReader reader;
     ASSERT_TRUE(OpenAt(reader, "/?stall-after=5000&stall=10"));

@@ -104,6 +104,40 @@ TEST_F(OggInput, DecodesLikeTheReferenceDecoder) {
     }
 }
 
+TEST_F(OggInput, AChainedFilePlaysItsLinksOfTheFirstFormat) {
+    // The output is open for one format: a link of another channel count or rate ends the
+    // file (its PCM would play garbled), and the length counts only what plays.
+    struct Row {
+        const char* name;
+        std::vector<OggLink> links;
+        size_t playedLinks;
+    } rows[] = {
+        {"same format", {{44100, 2, 1.0}, {44100, 2, 1.5}}, 2},
+        {"mono 22 kHz, then stereo 44 kHz", {{22050, 1, 2.0}, {44100, 2, 2.0}}, 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<PcmData> refs;
+        std::string chained = MakeChainedOgg(g_dir, std::string("chain") + std::to_string(row.playedLinks) + ".ogg",
+                                             row.links, &refs);
+        ASSERT_FALSE(chained.empty());
+        size_t frames = 0;
+        for (size_t i = 0; i < row.playedLinks; ++i) frames += refs[i].Frames();
+        {
+            SetAudioBackend("null-fast");
+            EngineHarness h;
+            ASSERT_TRUE(h.engine.Open(WidePath(chained)));
+            EXPECT_EQ(h.engine.GetDuration(), static_cast<int>(frames * 1000.0 / row.links[0].sampleRate));
+        }
+        PlayResult r = PlayThroughEngine(chained, std::string("chain_out") + std::to_string(row.playedLinks));
+        ASSERT_TRUE(r.ended);
+        EXPECT_EQ(r.failed, 0);
+        EXPECT_EQ(r.pcm.channels, row.links[0].channels);
+        EXPECT_EQ(r.pcm.sampleRate, row.links[0].sampleRate);
+        EXPECT_EQ(r.pcm.Frames(), frames);
+    }
+}
+
 TEST_F(OggInput, SeekStartsAtTheReachedFrame) {
     for (int ms : {1500, 3000}) {
         SCOPED_TRACE(ms);

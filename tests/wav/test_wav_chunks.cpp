@@ -73,7 +73,10 @@ std::vector<ChunkRow> Rows() {
     return {
         {"ChunksBeforeFmtOddSizedUnpadded", Riff(Chunk("LIST", "abc") + Chunk("junk", "0123456789") + Pcm16Fmt() + Chunk("data", ramp)), true, 375, ramp},
         {"EmptyDataBeforeTheRealOne", Riff(Pcm16Fmt() + Chunk("data", "") + Chunk("data", ramp)), true, 375, ramp},
-        {"ChunkAfterFmtIsSlidOver", Riff(Pcm16Fmt() + Chunk("LIST", "INFOxyz") + Chunk("data", ramp)), true, 375, ramp},
+        {"ChunkAfterFmtIsSkipped", Riff(Pcm16Fmt() + Chunk("LIST", "INFOxyz") + Chunk("data", ramp)), true, 375, ramp},
+        {"OddChunkAfterFmtPadded", Riff(Pcm16Fmt() + Chunk("LIST", "INFOxyz") + '\0' + Chunk("data", ramp)), true, 375, ramp},
+        // The word inside a comment is not a chunk: its "size" would play text as a click.
+        {"DataWordInsideAList", Riff(Pcm16Fmt() + Chunk("LIST", "INFOICMT" + U32(12) + "data" + U32(4) + "clik") + Chunk("data", ramp)), true, 375, ramp},
         {"CompressedWithoutFactWholeSeconds", Riff(alawFmt + Chunk("data", ALaw(12000))), true, 1000, alawOut},
         {"CompressedWithFact", Riff(alawFmt + Chunk("fact", U32(12000)) + Chunk("data", ALaw(12000))), true, 1500, alawOut},
         {"TruncatedDataPlaysToTheEnd", truncated, true, 75, Ramp16(600)},

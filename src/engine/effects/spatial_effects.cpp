@@ -50,20 +50,28 @@ int SpatialGain(int rate) {
 // ---- Surround ----
 
 void Surround::SetParams(const EffectParams& params) {
+    Locked hold(lock_);
     enable_ = params.enable;
     rate_ = std::clamp(params.rate, 0, 100);
     gain_ = SpatialGain(rate_);
 }
 
 void Surround::GetParams(EffectParams& params) const {
+    Locked hold(lock_);
     params.enable = enable_;
     params.delay = 0;
     params.rate = rate_;
 }
 
 void Surround::Process(int bits, uint8_t* data, uint32_t length) {
-    const int rate = rate_, gain = gain_;
-    if (enable_ == 0 || rate == 0) return;
+    int enable, rate, gain;
+    {
+        Locked hold(lock_);
+        enable = enable_;
+        rate = rate_;
+        gain = gain_;
+    }
+    if (enable == 0 || rate == 0) return;
     ForEachFrame(bits, data, length, [rate, gain](int32_t& l, int32_t& r) {
         const int32_t L = l, R = r;
         l = Clamp16(gain * (L + rate * (L - R) / 100) / 100);

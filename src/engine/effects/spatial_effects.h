@@ -16,9 +16,13 @@ public:
     void SetParams(const EffectParams& params);
     void GetParams(EffectParams& params) const;
     void Process(int bits, uint8_t* data, uint32_t length);  // interleaved stereo
-    int OutputGain() const { return gain_; }
+    int OutputGain() const {
+        Locked hold(lock_);
+        return gain_;
+    }
 
 private:
+    mutable CriticalSection lock_;  // the window sets what the decode thread reads
     int enable_ = 0;
     int rate_ = 20;
     int gain_ = 92;

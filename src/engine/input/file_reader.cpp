@@ -15,13 +15,15 @@ FileReader::~FileReader() { Close(); }
 bool FileReader::Open(const std::wstring& path) {
     Locked lock(lock_);
     if (path.empty()) return false;
-    int fd = open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking in open: a FIFO would wait there for a writer.
+    int fd = open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return false;
     struct stat st;
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         close(fd);
         return false;
     }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (fd_ >= 0) close(fd_);  // never leak an earlier handle
     fd_ = fd;
     lastError_ = 0;

@@ -210,16 +210,47 @@ bool IsMpegFile(const std::wstring& path) {
     return ok && IsMpegData(buffer, count);
 }
 
-bool EstimateFile(FileReader& reader, FormatRecord& format, uint32_t& totalSamples) {
+AudioRange FindAudioRange(FileReader& reader) {
+    AudioRange range;
+    const int64_t size = reader.GetSize();
+    range.end = size > 0 ? size : 0;
+    auto readAt = [&reader](int64_t pos, uint8_t* out, uint32_t n) {
+        uint32_t got = 0;
+        return reader.Seek(pos, FILE_BEGIN) == pos && reader.Read(out, n, got) && got == n;
+    };
+    uint8_t b[32];
+    if (readAt(0, b, 10) && std::memcmp(b, "ID3", 3) == 0 && b[3] != 0xFF && b[4] != 0xFF &&
+        ((b[6] | b[7] | b[8] | b[9]) & 0x80) == 0) {
+        int64_t length = 10 + ((int64_t{b[6]} << 21) | (b[7] << 14) | (b[8] << 7) | b[9]);
+        if (b[5] & 0x10) length += 10;  // footer
+        if (length < range.end) range.start = length;
+    }
+    if (range.end - range.start >= 128 && readAt(range.end - 128, b, 3) && std::memcmp(b, "TAG", 3) == 0)
+        range.end -= 128;
+    if (range.end - range.start >= 32 && readAt(range.end - 32, b, 32) && std::memcmp(b, "APETAGEX", 8) == 0) {
+        auto le32 = [&b](int at) {
+            return uint32_t{b[at]} | uint32_t{b[at + 1]} << 8 | uint32_t{b[at + 2]} << 16 | uint32_t{b[at + 3]} << 24;
+        };
+        int64_t length = le32(12);                  // items and footer
+        if (le32(20) & 0x80000000u) length += 32;  // a header as well
+        if (length >= 32 && length <= range.end - range.start) range.end -= length;
+    }
+    reader.Seek(0, FILE_BEGIN);
+    return range;
+}
+
+bool EstimateFile(FileReader& reader, FormatRecord& format, uint32_t& totalSamples, AudioRange* rangeOut) {
     Locked lock(reader.Lock());
     format = FormatRecord();
     totalSamples = 0;
+    const AudioRange range = FindAudioRange(reader);
+    if (rangeOut) *rangeOut = range;
     BlockCache cache(reader);
     if (!cache.Ok()) return false;
     // The first header that a header of the same stream follows one frame on; a short read
     // of either ends the search.
     MpegHeader h;
-    int64_t v = cache.NextSync(0);
+    int64_t v = cache.NextSync(range.start);
     for (;;) {
         if (v == kNoPosition) return false;
         uint8_t b[4];
@@ -232,7 +263,7 @@ bool EstimateFile(FileReader& reader, FormatRecord& format, uint32_t& totalSampl
         v = cache.NextSync(v + 1);
     }
     format = h;
-    const uint64_t size = static_cast<uint64_t>(reader.GetSize());
+    const uint64_t size = static_cast<uint64_t>(range.end - range.start);
     const uint64_t spf = static_cast<uint64_t>(h.samplesPerFrame);
     uint64_t frames = ReadVbrFrameCount(reader, v, h);
     // A count of 0, one no frame could hold, or a file under one second leaves the tag
@@ -250,13 +281,15 @@ bool EstimateFile(FileReader& reader, FormatRecord& format, uint32_t& totalSampl
     return true;
 }
 
-bool ScanFile(FileReader& reader, FormatRecord& format, uint32_t& totalSamples) {
+bool ScanFile(FileReader& reader, FormatRecord& format, uint32_t& totalSamples, AudioRange* rangeOut) {
     Locked lock(reader.Lock());
     format = FormatRecord();
     totalSamples = 0;
+    const AudioRange range = FindAudioRange(reader);
+    if (rangeOut) *rangeOut = range;
     BlockCache cache(reader);
     if (!cache.Ok()) return false;
-    int64_t pos = cache.NextSync(0);
+    int64_t pos = cache.NextSync(range.start);
     if (pos == kNoPosition) return false;
     uint8_t b[4];
     bool ok = cache.Get4(pos, b);

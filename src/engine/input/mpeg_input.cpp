@@ -16,22 +16,22 @@ namespace {
 constexpr uint32_t kInputBufferSize = 0x4000;
 constexpr uint32_t kSmallInputBufferSize = 2048;
 
-// Guards the slot's decoder pointer: the user interface sets the equalizer while the decode
-// thread creates, resets and destroys the instance.
-std::mutex g_slotMutex;
-
 }  // namespace
 
 bool EstimateFile(PlayerEngine& engine) {
     uint32_t total = 0;
-    bool ok = EstimateFile(engine.fileReader, engine.format, total);
+    AudioRange range;
+    bool ok = EstimateFile(engine.fileReader, engine.format, total, &range);
+    engine.audioStart = range.start;
     engine.totalSamples = total;
     return ok;
 }
 
 bool ScanFile(PlayerEngine& engine) {
     uint32_t total = 0;
-    bool ok = ScanFile(engine.fileReader, engine.format, total);
+    AudioRange range;
+    bool ok = ScanFile(engine.fileReader, engine.format, total, &range);
+    engine.audioStart = range.start;
     engine.totalSamples = total;
     return ok;
 }
@@ -57,12 +57,14 @@ bool SeekMpeg(PlayerEngine& engine, int ms) {
     const FormatRecord& f = engine.format;
     if (f.sampleRate <= 0 || f.samplesPerFrame <= 0 || ms < 0) return false;
     Locked lock(reader.Lock());
+    // A refused seek leaves playback where it was.
+    const int64_t before = reader.Tell();
     uint32_t target = static_cast<uint32_t>(static_cast<int64_t>(f.sampleRate * static_cast<double>(ms) * 0.001));
     uint32_t frameIndex = target / static_cast<uint32_t>(f.samplesPerFrame);
     int64_t start = 0;
     bool found = false;
     if (engine.outputSettings.scanCompletely) {
-        reader.Seek(0, FILE_BEGIN);
+        reader.Seek(engine.audioStart, FILE_BEGIN);
         int64_t pos = FindFrame(reader, f.version, f.layer);
         uint32_t seen = 0;
         while (pos != kNoPosition) {
@@ -83,11 +85,11 @@ bool SeekMpeg(PlayerEngine& engine, int ms) {
             }
         }
     } else {
-        start = static_cast<int64_t>(frameIndex) * f.frameLength;
+        start = engine.audioStart + static_cast<int64_t>(frameIndex) * f.frameLength;
         if (reader.Seek(start, FILE_BEGIN) == start) found = FindFrame(reader, f.version, f.layer) != kNoPosition;
     }
     if (!found) {
-        reader.Seek(start, FILE_BEGIN);
+        if (before != kNoPosition) reader.Seek(before, FILE_BEGIN);
         return false;
     }
     engine.seekRequested = 1;
@@ -100,15 +102,15 @@ void RewindMpeg(PlayerEngine& engine) { engine.fileReader.Seek(0, FILE_BEGIN); }
 
 bool CreateSlotDecoder(PlayerEngine& engine) {
     MpegDecoder* decoder = MpegDecoder::Create();
+    std::lock_guard<std::mutex> lock(engine.slotLock);
     if (decoder) decoder->SetEqualizer(engine.slotEq);
-    std::lock_guard<std::mutex> lock(g_slotMutex);
     if (engine.mpegDecoder) engine.mpegDecoder->Destroy();
     engine.mpegDecoder = decoder;
     return decoder != nullptr;
 }
 
 void DestroySlotDecoder(PlayerEngine& engine) {
-    std::lock_guard<std::mutex> lock(g_slotMutex);
+    std::lock_guard<std::mutex> lock(engine.slotLock);
     if (engine.mpegDecoder) engine.mpegDecoder->Destroy();
     engine.mpegDecoder = nullptr;
 }
@@ -119,7 +121,7 @@ bool ResetSlotDecoder(PlayerEngine& engine) {
 }
 
 void SetSlotEqualizer(PlayerEngine& engine, const EqualizerParams& params) {
-    std::lock_guard<std::mutex> lock(g_slotMutex);
+    std::lock_guard<std::mutex> lock(engine.slotLock);
     engine.slotEq = params;
     if (engine.mpegDecoder) engine.mpegDecoder->SetEqualizer(params);
 }

@@ -20,9 +20,17 @@ bool IsMpegData(const uint8_t* data, uint32_t count);
 bool OpenMpeg(PlayerEngine& engine, const std::wstring& path);
 bool EstimateFile(PlayerEngine& engine);
 bool ScanFile(PlayerEngine& engine);
-// The same over any reader: fill the format record and the length in sample frames.
-bool EstimateFile(FileReader& reader, FormatRecord& format, uint32_t& totalSamples);
-bool ScanFile(FileReader& reader, FormatRecord& format, uint32_t& totalSamples);
+// The bytes of a file that hold audio: after a leading ID3v2 tag and before trailing APE and
+// ID3v1 tags (cover art would otherwise count as audio in every length and seek offset).
+struct AudioRange {
+    int64_t start = 0;
+    int64_t end = 0;
+};
+AudioRange FindAudioRange(FileReader& reader);
+// The same over any reader: fill the format record and the length in sample frames, and
+// (when asked) the audio range the length was measured over.
+bool EstimateFile(FileReader& reader, FormatRecord& format, uint32_t& totalSamples, AudioRange* range = nullptr);
+bool ScanFile(FileReader& reader, FormatRecord& format, uint32_t& totalSamples, AudioRange* range = nullptr);
 // From the reader's position, the next position that passes the quick sync test (and, for
 // FindFrame, has this version and layer); the reader is left there. kNoPosition at the end.
 int64_t FindSync(FileReader& reader);

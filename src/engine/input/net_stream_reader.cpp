@@ -14,6 +14,7 @@
 #include <new>
 #include <string_view>
 
+#include "platform/clock.h"
 #include "platform/text.h"
 #include "engine/input/icy_head.h"
 
@@ -24,6 +25,7 @@ namespace {
 constexpr int kSliceMs = 200;
 constexpr int kConnectSlices = 75;  // 15 s; the next slice gives up
 constexpr int kDataSlices = 25;     // 5 s without a byte
+constexpr uint32_t kHeadLimitMs = 15000;  // the whole response head, however it trickles in
 constexpr size_t kTextUnits = 260;  // url, proxy, agent, station texts and titles
 
 std::wstring Clip(const std::wstring& text) { return text.substr(0, kTextUnits - 1); }
@@ -92,6 +94,7 @@ bool NetStreamReader::Open() {
     if (!winsockReady_) return false;
     Locked call(callLock_);
     Close();
+    if (abortRequested_) return false;
     {
         Locked blocks(blockLock_);
         bool ok = freeList_.Reserve(bufferBlocks_) && dataList_.Reserve(bufferBlocks_);
@@ -363,7 +366,7 @@ uint32_t NetStreamReader::StripMetadata(uint8_t* data, uint32_t length) {
 
 bool NetStreamReader::WaitSocket(int fd, bool forWrite, int maxSlices) {
     for (int slice = 0;; ++slice) {
-        if (stopRequested_ || slice >= maxSlices) return false;
+        if (Stopping() || slice >= maxSlices) return false;
         pollfd p{fd, static_cast<short>(forWrite ? POLLOUT : POLLIN), 0};
         int r = poll(&p, 1, kSliceMs);
         if (r < 0) {
@@ -381,8 +384,12 @@ bool NetStreamReader::WaitSocket(int fd, bool forWrite, int maxSlices) {
 }
 
 bool NetStreamReader::ReceiveHead(int fd, IcyHeadReader& reader) {
+    const uint32_t start = GetTickCount();
     for (;;) {
-        if (!WaitSocket(fd, false, kDataSlices)) return false;
+        uint32_t elapsed = GetTickCount() - start;
+        if (elapsed >= kHeadLimitMs) return false;
+        int slices = static_cast<int>((kHeadLimitMs - elapsed + kSliceMs - 1) / kSliceMs);
+        if (!WaitSocket(fd, false, std::min(slices, kDataSlices))) return false;
         ssize_t n = recv(fd, reader.Space(), reader.SpaceLeft(), 0);
         if (n < 0 && WouldBlock(errno)) continue;
         if (n <= 0) return false;
@@ -433,7 +440,7 @@ bool NetStreamReader::Connect(const std::wstring& url, std::wstring& redirect) {
     int flags = fcntl(fd, F_GETFL, 0);
     if (flags < 0 || fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0) return fail();
     ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-    if (stopRequested_) return fail();
+    if (Stopping()) return fail();
     if (!WaitSocket(fd, true, kConnectSlices)) return fail();
 
     std::string request = BuildIcyRequest(target, agent8);
@@ -489,7 +496,7 @@ void NetStreamReader::ReceiveThread() {
     bool connected = false;
     for (int redirects = 0;; ++redirects) {
         connected = Connect(local, redirect);
-        if (connected || redirect.empty() || redirects >= kMaxStreamRedirects || stopRequested_) break;
+        if (connected || redirect.empty() || redirects >= kMaxStreamRedirects || Stopping()) break;
         local = redirect;
     }
     if (!connected) {
@@ -511,7 +518,7 @@ void NetStreamReader::ReceiveThread() {
     for (;;) {
         if (!block) {
             freeEvent_.Wait();
-            if (stopRequested_) break;
+            if (Stopping()) break;
             Locked blocks(blockLock_);
             block = freeList_.PopFront();
             if (freeList_.Count() == 0) freeEvent_.Reset();
@@ -538,7 +545,7 @@ void NetStreamReader::ReceiveThread() {
             uint32_t received = static_cast<uint32_t>(n);
             block->fill += received - StripMetadata(block->data + block->fill, received);
         }
-        if (failed || stopRequested_) break;
+        if (failed || Stopping()) break;
         if (block->fill > 0) {
             Locked blocks(blockLock_);
             dataList_.PushBack(block);

@@ -80,8 +80,11 @@ public:
     bool IsEndOfStream() const { return endOfStream_ != 0; }
     bool HasStationHeaders() const { return hasStationHeaders_ != 0; }
     bool HasSocket() const { return socket_ >= 0; }
-    // Set by the engine's Stop so that a pending connection or receive gives up at once.
-    void RequestStop() { stopRequested_ = 1; }
+    // Set by the engine's Stop so that a pending connection or receive gives up at once; it
+    // holds (Open fails at once) until ClearStopRequest, which the engine calls once its run
+    // has ended.
+    void RequestStop() { abortRequested_ = 1; }
+    void ClearStopRequest() { abortRequested_ = 0; }
 
     // Removes ICY metadata from one received piece in place; returns the bytes removed.
     // Public for tests and the fuzzer.
@@ -113,7 +116,10 @@ private:
     // The current metadata block as received: length byte, then text. Guarded by textLock_.
     uint8_t metaBuffer_[kMaxMetaBlock] = {};
     int metaLength_ = 0;
-    std::atomic<int> stopRequested_{0};
+    bool Stopping() const { return stopRequested_ || abortRequested_; }
+
+    std::atomic<int> stopRequested_{0};   // Close's own request
+    std::atomic<int> abortRequested_{0};  // the engine's, outlives Open and Close
     std::atomic<int> endOfStream_{0};
     int bufferBlocks_ = 32;
     int prebufferBlocks_ = 16;

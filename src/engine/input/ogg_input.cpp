@@ -12,6 +12,7 @@ namespace vl {
 
 struct OggFile {
     OggVorbis_File vf{};
+    int links = 0;  // leading links in the first link's format: the part that plays
 };
 
 namespace {
@@ -72,15 +73,33 @@ bool OpenOgg(PlayerEngine& engine, const std::wstring& path) {
         return false;
     }
     engine.oggFile = ogg;
+    // Opening a chained file leaves the decoder in its last link: start at the first.
+    if (ov_raw_seek(&ogg->vf, 0) != 0) {
+        CloseOgg(engine);
+        return false;
+    }
     const ogg_int64_t total = ov_pcm_total(&ogg->vf, -1);
-    const vorbis_info* info = ov_info(&ogg->vf, -1);
+    const vorbis_info* info = ov_info(&ogg->vf, 0);
     // No length (including an error for a stream that cannot seek) means the file is not taken.
     if (total <= 0 || !info || info->channels <= 0 || info->rate <= 0) {
         CloseOgg(engine);
         return false;
     }
+    // A chained file plays up to the first link of another channel count or rate: the output
+    // is opened for one format.
+    ogg_int64_t playable = 0;
+    const long links = ov_streams(&ogg->vf);
+    ogg->links = 0;
+    for (long i = 0; i < links; ++i) {
+        const vorbis_info* link = ov_info(&ogg->vf, static_cast<int>(i));
+        if (!link || link->channels != info->channels || link->rate != info->rate) break;
+        const ogg_int64_t length = ov_pcm_total(&ogg->vf, static_cast<int>(i));
+        if (length > 0) playable += length;
+        ogg->links = static_cast<int>(i) + 1;
+    }
+    if (ogg->links == 0 || playable <= 0) playable = total;
     engine.path = path;
-    engine.totalSamples = total > 0xFFFFFFFFLL ? 0xFFFFFFFFu : static_cast<uint32_t>(total);
+    engine.totalSamples = playable > 0xFFFFFFFFLL ? 0xFFFFFFFFu : static_cast<uint32_t>(playable);
     engine.format = FormatRecord{};
     engine.format.channels = info->channels;
     engine.format.sampleRate = static_cast<int32_t>(info->rate);
@@ -100,9 +119,11 @@ bool SeekOgg(PlayerEngine& engine, int ms) {
     OggFile* ogg = engine.oggFile;
     if (!ogg || engine.format.sampleRate <= 0) return false;
     const int64_t target = static_cast<int64_t>(ms) * engine.format.sampleRate / 1000;
-    if (ov_pcm_seek_page(&ogg->vf, target) != 0) return false;
+    // The start is the first byte; in a chained file the decoder's own answer for it is the
+    // length of the first link.
+    if (target == 0 ? ov_raw_seek(&ogg->vf, 0) != 0 : ov_pcm_seek_page(&ogg->vf, target) != 0) return false;
     engine.seekRequested = 1;
-    const ogg_int64_t reached = ov_pcm_tell(&ogg->vf);
+    const ogg_int64_t reached = target == 0 ? 0 : ov_pcm_tell(&ogg->vf);
     engine.startSample = reached > 0 ? static_cast<uint32_t>(reached) : 0u;
     engine.output.Reset();
     return true;
@@ -139,7 +160,9 @@ int DecodeStepOgg(PlayerEngine& engine) {
             continue;
         }
         uint8_t* at = engine.pendingBuffer->lpData + (engine.outputBufferSize - engine.pendingFree);
-        long n = ov_read(&ogg->vf, reinterpret_cast<char*>(at), static_cast<int>(engine.pendingFree), nullptr);
+        int link = 0;
+        long n = ov_read(&ogg->vf, reinterpret_cast<char*>(at), static_cast<int>(engine.pendingFree), &link);
+        if (n > 0 && ogg->links > 0 && link >= ogg->links) n = 0;  // a link of another format
         if (n > 0) {
             if (static_cast<uint32_t>(n) > engine.pendingFree) n = static_cast<long>(engine.pendingFree);
             engine.ApplyPreampIfEnabled(at, static_cast<uint32_t>(n), 16);

@@ -84,7 +84,7 @@ bool Rebuffer(PlayerEngine& engine) {
     SetPlayStateFromThread(engine, kStarting);
     reader.Close();
     if (engine.stopRequested || !reader.Open()) {
-        engine.FinishPlayback(false, !engine.stopRequested);
+        engine.FinishPlayback(false, true);
         return false;
     }
     engine.streamState = kStreamBuffering;
@@ -100,23 +100,28 @@ bool Rebuffer(PlayerEngine& engine) {
 enum UnderrunResult { kGoOn, kRebuffered, kRunOver };
 
 // At the top of every pass: when the reader cannot satisfy the next Read (it blocks until it
-// can) and the output has played everything, reconnect (or end the run). Counting bytes rather
-// than blocks matters: two blocks of which one is half read do not hold a whole Read.
+// can) and the output has played everything, reconnect. Counting bytes rather than blocks
+// matters: two blocks of which one is half read do not hold a whole Read. A stream that cannot
+// reconnect (it ended, or has no station headers) goes on reading: Read hands over whatever
+// still arrives, the last bytes included, and the run ends after them.
 UnderrunResult CheckUnderrun(PlayerEngine& engine, uint32_t need) {
     NetStreamReader& reader = *engine.streamReader;
-    if (reader.GetFilledBytes() >= need) return kGoOn;
     for (;;) {
         if (engine.stopRequested) {
             engine.FinishPlayback(false, false);
             return kRunOver;
         }
+        if (reader.GetFilledBytes() >= need) return kGoOn;
+        if (reader.IsEndOfStream() || !reader.HasStationHeaders()) return kGoOn;
+        // An output held for its prebuffer never empties: once the connection is gone, let
+        // what it holds play so that the reconnect comes.
+        if (!reader.HasSocket()) engine.ReleasePrebuffer();
         if (engine.output.QueuedCount() == 0) {
             if (!Rebuffer(engine)) return kRunOver;
             engine.output.Start(true);
             engine.prebufferWait = 1;
             return kRebuffered;
         }
-        if (reader.GetFilledBytes() >= need) return kGoOn;
         Sleep(1);
     }
 }
@@ -131,6 +136,7 @@ TopUp TopUpInput(PlayerEngine& engine, std::vector<uint8_t>& input, uint32_t& fi
         engine.FinishPlayback(false, false);
         return kRunFinished;
     }
+    if (filled >= kProbeBytes) return kTopped;  // still full (the probe, or input not taken)
     if (CheckUnderrun(engine, kProbeBytes - filled) == kRunOver) return kRunFinished;
     uint32_t got = 0;
     bool more = engine.streamReader->Read(input.data() + filled, kProbeBytes - filled, got) && got > 0;
@@ -138,9 +144,12 @@ TopUp TopUpInput(PlayerEngine& engine, std::vector<uint8_t>& input, uint32_t& fi
     return more ? kTopped : kDataEnded;
 }
 
-void MpegLoop(PlayerEngine& engine) {
-    std::vector<uint8_t> input(kProbeBytes);
-    uint32_t filled = 0;
+// Zero bytes behind the last frame, without which libmad does not decode it.
+constexpr uint32_t kGuardBytes = 8;
+
+// probe: the stream's first bytes, which identified the format and are audio as well.
+void MpegLoop(PlayerEngine& engine, std::vector<uint8_t> input, uint32_t filled) {
+    input.resize(kProbeBytes + kGuardBytes);
     for (;;) {
         TopUp topUp = TopUpInput(engine, input, filled);
         if (topUp == kRunFinished) return;
@@ -150,8 +159,11 @@ void MpegLoop(PlayerEngine& engine) {
         std::memmove(input.data(), input.data() + used, filled - used);
         filled -= used;
     }
-    // Whatever the reader delivered before the end still plays.
-    if (filled > 0 && !engine.stopRequested) DecodeBuffer(engine, input.data(), filled);
+    // Whatever the reader delivered before the end still plays, the last frame included.
+    if (filled > 0 && !engine.stopRequested) {
+        std::memset(input.data() + filled, 0, kGuardBytes);
+        DecodeBuffer(engine, input.data(), filled + kGuardBytes);
+    }
     engine.FinishPlayback(true, false);
 }
 
@@ -168,6 +180,35 @@ void UpdateOggTitle(PlayerEngine& engine) {
     std::wmemcpy(engine.streamTitle, text.data(), n);
     engine.streamTitle[n] = 0;
     engine.PostMessage(WM_ENGINE_TITLE, reinterpret_cast<uintptr_t>(engine.streamTitle), 0);
+}
+
+// A chained stream's link of another channel count or rate (its PCM cannot go to the output).
+bool LinkFormatChanged(PlayerEngine& engine) {
+    OggStreamInfo info;
+    engine.oggStream->GetInfo(info);
+    return info.channels > 0 && info.rate > 0 &&
+           (info.channels != engine.format.channels || info.rate != engine.format.sampleRate);
+}
+
+// The stream has ended: decode what the decoder still holds (the rest of the last link and
+// any links that came whole with the last bytes) until it asks for input that will not come.
+void DecodeOggTail(PlayerEngine& engine) {
+    OggStreamDecoder& decoder = *engine.oggStream;
+    while (!engine.stopRequested && !engine.seekRequested && engine.EnsurePendingBuffer()) {
+        uint8_t* at = engine.pendingBuffer->lpData + (engine.outputBufferSize - engine.pendingFree);
+        uint32_t written = 0;
+        int result = decoder.Decode(at, engine.pendingFree, written, 0);
+        if (written > engine.pendingFree) written = engine.pendingFree;
+        if (LinkFormatChanged(engine)) return;
+        engine.ApplyPreampIfEnabled(at, written, 16);
+        engine.pendingFree -= written;
+        if (result == OggStreamDecoder::kOutputFull) {
+            engine.SubmitBuffer(engine.pendingBuffer, engine.outputBufferSize - engine.pendingFree);
+            engine.pendingBuffer = nullptr;
+        } else if (result != OggStreamDecoder::kNeedInput || written == 0) {
+            return;
+        }
+    }
 }
 
 void OggLoop(PlayerEngine& engine) {
@@ -198,6 +239,7 @@ void OggLoop(PlayerEngine& engine) {
             ended = !reader.Read(decoder.InputWindow(), static_cast<uint32_t>(decoder.Wanted()), got) || got == 0;
             supplied = static_cast<int>(got);
             if (ended && got == 0) {
+                DecodeOggTail(engine);
                 engine.FinishPlayback(true, false);
                 return;
             }
@@ -207,6 +249,11 @@ void OggLoop(PlayerEngine& engine) {
         uint32_t written = 0;
         int result = decoder.Decode(at, engine.pendingFree, written, supplied);
         if (written > engine.pendingFree) written = engine.pendingFree;
+        if (LinkFormatChanged(engine)) {
+            // The output is open for the first link's format: the run ends where it changes.
+            engine.FinishPlayback(true, false);
+            return;
+        }
         engine.ApplyPreampIfEnabled(at, written, 16);
         engine.pendingFree -= written;
         if (result == OggStreamDecoder::kOutputFull) {
@@ -217,6 +264,7 @@ void OggLoop(PlayerEngine& engine) {
             return;
         }
         if (ended) {
+            DecodeOggTail(engine);
             engine.FinishPlayback(true, false);
             return;
         }
@@ -262,7 +310,8 @@ void StreamDecodeThread(PlayerEngine& engine) {
     NetStreamReader& reader = *engine.streamReader;
     engine.streamState = kStreamConnecting;
     SetPlayStateFromThread(engine, kStarting);
-    if (!reader.Open()) {
+    // A Stop may have come before this thread got here: connecting would only delay it.
+    if (engine.stopRequested || !reader.Open()) {
         engine.FinishPlayback(false, true);
         return;
     }
@@ -291,7 +340,7 @@ void StreamDecodeThread(PlayerEngine& engine) {
     engine.streamState = kStreamReceiving;
     SetPlayStateFromThread(engine, kPlaying);
     switch (engine.streamFormat) {
-        case kStreamFormatMpeg: MpegLoop(engine); break;
+        case kStreamFormatMpeg: MpegLoop(engine, std::move(probe), got); break;
         case kStreamFormatOgg: OggLoop(engine); break;
         case kStreamFormatPlugin: PluginLoop(engine); break;
         default: engine.FinishPlayback(false, true); break;

@@ -21,11 +21,25 @@ bool ReadU32(FileReader& reader, uint32_t& value) {
     return true;
 }
 
-// Slides one byte at a time until the last four bytes read spell "data".
+bool LooksLikeChunkId(const uint8_t id[4]) {
+    for (int i = 0; i < 4; ++i)
+        if (id[i] < 0x20 || id[i] > 0x7E) return false;
+    return true;
+}
+
+// Walks the chunk list by sizes from the chunk whose id was just read until a "data" chunk:
+// the word "data" inside another chunk (a LIST text) is not one. An odd-sized chunk is
+// followed by a pad byte in most files but not in all: the id tells which.
 bool FindDataChunk(FileReader& reader, uint8_t id[4]) {
     while (std::memcmp(id, "data", 4) != 0) {
-        std::memmove(id, id + 1, 3);
-        if (!ReadExact(reader, id + 3, 1)) return false;
+        uint32_t size = 0;
+        if (!ReadU32(reader, size)) return false;
+        const int64_t next = reader.Tell();
+        if (next == kNoPosition || reader.Seek(next + size, FILE_BEGIN) == kNoPosition) return false;
+        if (!ReadExact(reader, id, 4)) return false;
+        if ((size & 1) && !LooksLikeChunkId(id)) {
+            if (reader.Seek(next + size + 1, FILE_BEGIN) == kNoPosition || !ReadExact(reader, id, 4)) return false;
+        }
     }
     return true;
 }

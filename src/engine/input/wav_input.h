@@ -1,5 +1,6 @@
 #pragma once
 // The WAV input: RIFF/WAVE files of PCM directly, other formats converted to PCM.
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -18,7 +19,7 @@ struct WavState {
     WaveFormatEx destination;           // the PCM format played
     int64_t dataStart = 0;
     int64_t dataSize = 0;
-    int64_t dataPosition = 0;           // bytes consumed from the data chunk
+    std::atomic<int64_t> dataPosition{0};  // bytes consumed; Seek writes it while the decode thread reads
     std::vector<uint8_t> sourceBuffer;  // 4096 bytes for one conversion
     std::vector<uint8_t> spill;         // a converted block larger than one output buffer
     size_t spillUsed = 0;               // bytes of it already handed out

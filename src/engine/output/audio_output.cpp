@@ -111,9 +111,9 @@ bool AudioOutput::OpenDevice(int channels, int sampleRate, int bits) {
 }
 
 bool AudioOutput::CreateFeeder() {
-    int c = format_.sampleRate <= 11025 ? 512 : format_.sampleRate <= 22050 ? 1024 : 2048;
-    c = format_.channels * (format_.bitsPerSample > 8 ? 2 * c : c);
-    if (format_.bitsPerSample > 16) c *= format_.bitsPerSample / 16;
+    // Whole frames for every sample size: a partial frame would shift every later byte.
+    const int frames = format_.sampleRate <= 11025 ? 512 : format_.sampleRate <= 22050 ? 1024 : 2048;
+    const int c = frames * format_.BlockAlign();
     deviceBlocks_.assign(static_cast<size_t>(c) * 8, 0);
     for (int i = 0; i < 8; ++i) {
         deviceHeaders_[i] = WaveHeader{};
@@ -121,6 +121,7 @@ bool AudioOutput::CreateFeeder() {
         deviceHeaders_[i].dwBufferLength = static_cast<uint32_t>(c);
         deviceHeaders_[i].dwUser = reinterpret_cast<uintptr_t>(this);
         holdsSilence_[i] = true;
+        deviceFrames_[i] = 0;
     }
     freeDeviceHeaders_ = 8;
     nextDeviceHeader_ = 0;
@@ -153,6 +154,7 @@ void AudioOutput::FeederLoop() {
         int h = nextDeviceHeader_;
         WaveHeader& hdr = deviceHeaders_[h];
         uint32_t fill = 0;
+        uint32_t frames = 0;
         const uint32_t length = hdr.dwBufferLength;
         const uint32_t align = static_cast<uint32_t>(format_.BlockAlign());
         while (fill < length) {
@@ -171,7 +173,7 @@ void AudioOutput::FeederLoop() {
             fill += n;
             src.dwUser += n;
             holdsSilence_[h] = false;
-            framesPlayed_ += n / align;
+            frames += n / align;
             if (src.dwUser >= src.dwBufferLength) {
                 src.dwUser = 0;
                 ringQueued_[readIndex_] = 0;
@@ -179,6 +181,13 @@ void AudioOutput::FeederLoop() {
                 readIndex_ = (readIndex_ + 1) % ringCount_;
                 ringFree_->Set();
             }
+        }
+        {
+            // Counted as played when the device hands the header back, not now: the headers
+            // ahead of it are still to be heard.
+            Locked ring(ringLock_);
+            deviceFrames_[h] = frames;
+            deviceGeneration_[h] = resetGeneration_;
         }
         device_->Write(&hdr);
         nextDeviceHeader_ = (h + 1) % 8;
@@ -203,6 +212,13 @@ void AudioOutput::FeederCallback(WaveOut*, unsigned message, uintptr_t instance,
     if (message != WOM_DONE) return;
     auto* self = reinterpret_cast<AudioOutput*>(instance);
     if (self->peakMeterOn_) self->MeasurePeaks(header->lpData, header->dwBufferLength);
+    {
+        Locked ring(self->ringLock_);
+        size_t index = static_cast<size_t>(header - self->deviceHeaders_);
+        // Audio of a header written before the last Reset is not part of the new position.
+        if (index < 8 && self->deviceGeneration_[index] == self->resetGeneration_)
+            self->framesPlayed_ += self->deviceFrames_[index];
+    }
     ++self->freeDeviceHeaders_;
     self->deviceEvent_->Set();
 }
@@ -301,10 +317,11 @@ void AudioOutput::QueueBuffer(WaveHeader* header) {
         if (ringFree_) ringFree_->Set();
         return;
     }
-    if (fadeFramesLeft_ > 0) ApplyFade(header->lpData, length);
     const uint32_t align = static_cast<uint32_t>(format_.BlockAlign());
     Locked device(deviceLock_);
     if (!device_) return;
+    // Under the device lock: a Reset from another thread re-arms the fade.
+    if (fadeFramesLeft_ > 0) ApplyFade(header->lpData, length);
     size_t index = static_cast<size_t>(header - ring_.data());
     {
         // Counted as queued before the device sees it: a fast device may return it at once.
@@ -337,10 +354,13 @@ void AudioOutput::ResetLocked() {
         device_->Reset();
     } else {
         paused_ = 1;
-        framesPlayed_ = 0;
     }
     {
         Locked ring(ringLock_);
+        if (alwaysOpenDev_) {
+            framesPlayed_ = 0;
+            ++resetGeneration_;
+        }
         std::fill(ringQueued_.begin(), ringQueued_.end(), 0);
         for (auto& h : ring_)
             if (alwaysOpenDev_) h.dwUser = 0;

@@ -38,7 +38,10 @@ public:
     uint32_t BufferSize() const { return bufferSize_; }
     int RingCount() const { return ringCount_; }
     int QueuedCount() const { return queuedCount_; }
-    void CancelFade() { fadeFramesLeft_ = 0; }
+    void CancelFade() {
+        Locked device(deviceLock_);
+        fadeFramesLeft_ = 0;
+    }
     bool FadePending() const { return fadeFramesLeft_ > 0; }
 
     void SetPeakMeter(bool on) { peakMeterOn_ = on ? 1 : 0; }
@@ -91,6 +94,10 @@ private:
     std::atomic<int> freeDeviceHeaders_{0};
     WaveHeader deviceHeaders_[8] = {};
     bool holdsSilence_[8] = {};
+    // Ring frames each device header carries, and the Reset it was filled after (ringLock_).
+    uint32_t deviceFrames_[8] = {};
+    uint32_t deviceGeneration_[8] = {};
+    uint32_t resetGeneration_ = 0;
     int nextDeviceHeader_ = 0;
     std::vector<uint8_t> deviceBlocks_;
 };
