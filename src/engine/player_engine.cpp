@@ -233,7 +233,7 @@ void PlayerEngine::GetTrackInfo(TrackInfo& info) {
 bool PlayerEngine::GetTagInfo(TagInfo& tags) {
     Locked lock(engineLock);
     switch (sourceType.load()) {
-        case kSourceMpeg: return ReadId3v1(path, tags);
+        case kSourceMpeg: return ReadMpegTags(path, tags);
         case kSourceOgg: return GetOggTags(*this, tags);
         case kSourcePlugin: return GetPluginTags(*this, tags);
         default: return false;
@@ -244,7 +244,7 @@ bool PlayerEngine::ReadFileTags(const std::wstring& file, TagInfo& tags) {
     if (!IsRegularFile(file)) return false;
     if (ReadPluginFileTags(*this, file, tags)) return true;
     if (ReadOggFileTags(file, tags)) return true;
-    if (IsMpegFile(file)) return ReadId3v1(file, tags);
+    if (IsMpegFile(file)) return ReadMpegTags(file, tags);
     return false;
 }
 
