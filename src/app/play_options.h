@@ -15,6 +15,8 @@ struct PlayOptions {
     bool timing = false;
     bool lyrics = false;
     bool lrc = false;
+    bool words = false;      // with --lyrics: each word of enhanced lyrics as it starts
+    bool lrcSource = false;  // with --lrc: where each file's lyrics came from
     bool list = false;
     int repeat = 0;  // 0 none, 1 all, 2 one
     bool shuffle = false;

@@ -9,6 +9,7 @@
 #include "engine/player_engine.h"
 #include "lyrics/line_timer.h"
 #include "lyrics/lyrics_model.h"
+#include "lyrics/lyrics_sources.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/message_sink.h"
@@ -55,8 +56,17 @@ void PrintInfo(PlayerEngine& engine) {
     std::printf("\n");
 }
 
-// Each tag of the model: time in ms, text and second text, tab-separated.
+// Each tag of the model: time in ms, text and second text, tab-separated; lines without times
+// have the time -1.
 void PrintLyrics(const LyricsModel& model) {
+    if (model.IsUnsynced()) {
+        for (int i = 0; i < model.GetLineCount(); ++i) {
+            const LyricLine& line = model.GetLine(i);
+            std::printf("-1\t%s\t%s\n", WideToUtf8(line.text).c_str(),
+                        line.secondText ? WideToUtf8(*line.secondText).c_str() : "");
+        }
+        return;
+    }
     for (int i = 0; i < model.GetTagCount(); ++i) {
         const LyricTag& tag = model.GetTag(i);
         if (tag.time >= kLyricEndTime) break;
@@ -97,6 +107,8 @@ struct StreamPrinter {
 struct LyricsFollower {
     static constexpr uint32_t kCheckMs = 333;
     LyricsModel* model = nullptr;
+    bool words = false;  // print each word of the current line as it starts
+    std::vector<bool> wordShown;
     LineTimer timer;
     uint32_t lastCheck = 0;
     int lastPosition = -1;
@@ -109,14 +121,14 @@ struct LyricsFollower {
         if (!model || !model->IsLoaded()) return kCheckMs;
         uint32_t now = GetTickCount();
         LineTimer::Due due = timer.NextDue(*model, now);
-        bool lineDue = due.tag >= 0 && due.delayMs == 0;
+        bool lineDue = due.delayMs == 0;
         if (force || lineDue || now - lastCheck >= kCheckMs) {
             Check(engine);
             now = lastCheck;
             due = timer.NextDue(*model, now);
         }
         uint32_t wait = kCheckMs - std::min(kCheckMs, now - lastCheck);
-        if (due.tag >= 0) wait = std::min(wait, static_cast<uint32_t>(due.delayMs));
+        if (due.Any()) wait = std::min(wait, static_cast<uint32_t>(due.delayMs));
         return wait;
     }
 
@@ -129,11 +141,21 @@ struct LyricsFollower {
         lastPosition = position;
         model->Locate(position * 0.001, incremental, false);
         const VisibleLine& current = model->GetVisibleLine(kLyricCurrentSlot);
-        if (!current.line || (current.line == shownLine && current.time == shownTime)) return;
-        shownLine = current.line;
-        shownTime = current.time;
-        std::printf("lyric %d %s\n", position, WideToUtf8(current.line->text).c_str());
-        if (current.line->secondText) std::printf("second %s\n", WideToUtf8(*current.line->secondText).c_str());
+        if (!current.line) return;
+        if (current.line != shownLine || current.time != shownTime) {
+            shownLine = current.line;
+            shownTime = current.time;
+            wordShown.assign(current.line->words.size(), false);
+            std::printf("lyric %d %s\n", position, WideToUtf8(current.line->text).c_str());
+            if (current.line->secondText) std::printf("second %s\n", WideToUtf8(*current.line->secondText).c_str());
+        }
+        // Words that have started, in the order of the line.
+        for (size_t i = 0; words && i < current.line->words.size(); ++i) {
+            const LyricWord& word = current.line->words[i];
+            if (wordShown[i] || position * 0.001 < word.time) continue;
+            wordShown[i] = true;
+            std::printf("word %d %s\n", position, WideToUtf8(WordText(current.line->text, word)).c_str());
+        }
         std::fflush(stdout);
     }
 };
@@ -177,6 +199,7 @@ bool PlayOne(PlayerEngine& engine, MessageQueue& queue, const PlayOptions& o, Ly
     StreamPrinter stream;
     LyricsFollower follower;
     follower.model = lyrics;
+    follower.words = o.words;
     uint32_t wait = 20;
     for (;;) {
         Message m;
@@ -269,9 +292,14 @@ int main(int argc, char** argv) {
     if (o.lrc) {
         for (int i = 0; i < playlist.GetEntryCount(); ++i) {
             LyricsModel model;
-            const std::wstring& path = playlist.GetEntry(i)->path;
-            if (!model.Load(path)) {
-                std::fprintf(stderr, "versolune-play: no lyrics for %s\n", NativePath(path).c_str());
+            const PlaylistEntry* entry = playlist.GetEntry(i);
+            LyricsSource source = Playlist::IsUrl(entry->path)
+                                      ? LyricsSource{}
+                                      : LoadLyricsFor(model, entry->path, &entry->tags, LyricsFolderSetting());
+            if (o.lrcSource)
+                std::printf("source %s %s\n", LyricsSourceName(source.kind), NativePath(source.path).c_str());
+            if (source.kind == LyricsSourceKind::kNone) {
+                std::fprintf(stderr, "versolune-play: no lyrics for %s\n", NativePath(entry->path).c_str());
                 status = 1;
                 continue;
             }
@@ -292,7 +320,9 @@ int main(int argc, char** argv) {
             PrintInfo(engine);
         } else {
             LyricsModel lyrics;
-            bool haveLyrics = o.lyrics && !Playlist::IsUrl(path) && lyrics.Load(path);
+            bool haveLyrics = o.lyrics && !Playlist::IsUrl(path) &&
+                              LoadLyricsFor(lyrics, path, &playlist.GetEntry(index)->tags, LyricsFolderSetting()).kind !=
+                                  LyricsSourceKind::kNone;
             ok = PlayOne(engine, queue, o, haveLyrics ? &lyrics : nullptr);
         }
         std::fflush(stdout);

@@ -34,10 +34,27 @@ double LineTimer::PositionAt(uint32_t clockMs) const {
 LineTimer::Due LineTimer::NextDue(const LyricsModel& model, uint32_t clockMs) const {
     Due due;
     if (!playing_) return due;
-    int tag = model.NextTagAfter(positionMs_ * 0.001);
-    if (tag < 0) return due;
-    double ms = FirstMsReaching(model.GetTag(tag).time) - PositionAt(clockMs);
-    due.tag = tag;
+    const double p = positionMs_ * 0.001;
+    double at = 0.0;
+    int tag = model.NextTagAfter(p);
+    if (tag >= 0) {
+        due.tag = tag;
+        at = FirstMsReaching(model.GetTag(tag).time);
+    }
+    if (const LyricLine* line = model.GetVisibleLine(kLyricCurrentSlot).line) {
+        for (size_t i = 0; i < line->words.size(); ++i) {
+            const double t = line->words[i].time;
+            if (!(p < t)) continue;
+            const double ms = FirstMsReaching(t);
+            if (due.tag >= 0 && ms >= at) continue;
+            if (due.word >= 0 && ms >= at) continue;
+            due.tag = -1;
+            due.word = static_cast<int>(i);
+            at = ms;
+        }
+    }
+    if (due.tag < 0 && due.word < 0) return due;
+    double ms = at - PositionAt(clockMs);
     due.delayMs = ms <= 0.0 ? 0 : ms >= 2.0e9 ? 2000000000 : static_cast<int>(ms);
     return due;
 }

@@ -8,7 +8,8 @@
 // position check, seek and pause. While not playing the position stands still and nothing is
 // due. The next tag is the first one later than the anchored position, the same comparison
 // (position ms x 0.001 against the tag's seconds) that Locate makes, so the check at the due
-// moment moves the line. Equal tags count as one moment.
+// moment moves the line. Equal tags count as one moment. The words of the current line (enhanced
+// LRC) are moments too: a word start due before the next tag is the next moment.
 //
 // Thread: whatever thread owns the model; no locks, no clock of its own.
 #include <cstdint>
@@ -20,8 +21,10 @@ namespace vl {
 class LineTimer {
 public:
     struct Due {
-        int tag = -1;      // index of the tag that becomes current; -1 = nothing due
-        int delayMs = -1;  // from the clock reading given to NextDue until the tag; >= 0
+        int tag = -1;      // index of the tag that becomes current, or -1
+        int word = -1;     // else index of a word of the current line that starts, or -1
+        int delayMs = -1;  // from the clock reading given to NextDue; -1 = nothing is due
+        bool Any() const { return delayMs >= 0; }
     };
 
     // A fresh engine reading: positionMs at clock clockMs; playing = the position advances.
@@ -31,8 +34,8 @@ public:
     bool IsPlaying() const { return playing_; }
     // The position (ms) at clockMs: the anchor, plus the time since while playing.
     double PositionAt(uint32_t clockMs) const;
-    // The next line change after the anchored position, timed from clockMs. When the estimate
-    // has already passed the tag (the check is late), the delay is 0.
+    // The next line change or word start after the anchored position, timed from clockMs.
+    // When the estimate has already passed it (the check is late), the delay is 0.
     Due NextDue(const LyricsModel& model, uint32_t clockMs) const;
 
 private:

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cwctype>
 
+#include "lyrics/synced_lyrics.h"
 #include "platform/files.h"
 #include "platform/text.h"
 
@@ -74,6 +75,7 @@ void LyricsModel::Clear() {
     lines.clear();
     offset = 0.0;
     loaded = 0;
+    unsynced = 0;
     window.fill(VisibleLine{});
 }
 
@@ -169,6 +171,55 @@ void LyricsModel::LoadBytes(const std::string& bytes) {
     FinishLoad();
 }
 
+void LyricsModel::LoadText(const std::wstring& text) {
+    Clear();
+    const size_t size = std::min(text.size(), kMaxLyricFileBytes);
+    std::wstring piece;
+    for (size_t i = 0; i < size; ++i) {
+        piece.push_back(text[i]);
+        if (text[i] == L'\n' || piece.size() == kLyricPieceChars) {
+            HandleLine(CutAtNul(piece));
+            piece.clear();
+        }
+    }
+    if (!piece.empty()) HandleLine(CutAtNul(piece));
+    FinishLoad();
+}
+
+void LyricsModel::LoadTimedLines(const std::vector<TimedLine>& timed) {
+    Clear();
+    for (const TimedLine& t : timed) {
+        if (!std::isfinite(t.time) || t.time >= kLyricEndTime || tags.size() >= kMaxLyricTags) continue;
+        auto line = std::make_unique<LyricLine>();
+        line->text = t.text.empty() ? std::wstring(L" ") : t.text.substr(0, kLyricPieceChars);
+        for (const LyricWord& w : t.words)
+            if (w.start + w.length <= line->text.size()) line->words.push_back(w);
+        tags.push_back(LyricTag{static_cast<int32_t>(lines.size()), t.time});
+        lines.push_back(std::move(line));
+    }
+    FinishLoad();
+}
+
+void LyricsModel::LoadUnsynced(const std::wstring& text) {
+    Clear();
+    const size_t size = std::min(text.size(), kMaxLyricFileBytes);
+    for (size_t start = 0; start < size && lines.size() < kMaxLyricTags;) {
+        size_t end = text.find(L'\n', start);
+        if (end == std::wstring::npos || end > size) end = size;
+        std::wstring piece = text.substr(start, std::min(end - start, kLyricPieceChars));
+        start = end + 1;
+        CutAtNul(piece);
+        while (!piece.empty() && IsBlank(piece.back())) piece.pop_back();
+        if (piece.empty()) continue;
+        auto line = std::make_unique<LyricLine>();
+        line->text = ParseWordTimes(piece, nullptr);
+        if (line->text.empty()) line->text = L" ";
+        lines.push_back(std::move(line));
+    }
+    FinishLoad();
+    unsynced = 1;
+}
+
 void LyricsModel::HandleLine(const std::wstring& piece) {
     if (piece.empty()) return;
     // Tokens split at the delimiters; the delimiter that ends a token is overwritten in the
@@ -225,6 +276,11 @@ void LyricsModel::HandleLine(const std::wstring& piece) {
             }
         }
     }
+    // Word times are kept apart from the text; in the second text they are only dropped.
+    line->text = ParseWordTimes(line->text, &line->words);
+    if (line->text.empty()) line->text = L" ";
+    for (auto& word : line->words) word.time -= offset;
+    if (line->secondText) line->secondText = ParseWordTimes(*line->secondText, nullptr);
     lines.push_back(std::move(line));
 }
 
@@ -279,6 +335,8 @@ void LyricsModel::FillWindow(size_t current, bool wholeWindow) {
 
 void LyricsModel::ShiftTimes(double delta) {
     for (auto& tag : tags) tag.time += delta;
+    for (auto& line : lines)
+        for (auto& word : line->words) word.time += delta;
 }
 
 const VisibleLine& LyricsModel::GetVisibleLine(int slot) const {

@@ -23,7 +23,11 @@
 #include <string>
 #include <vector>
 
+#include "lyrics/lyric_words.h"
+
 namespace vl {
+
+struct TimedLine;
 
 constexpr size_t kMaxLyricFileBytes = 8u << 20;
 constexpr size_t kMaxLyricTags = 200000;
@@ -42,6 +46,7 @@ struct LyricTag {
 struct LyricLine {
     std::wstring text;                        // never empty: " " for a line of tags only
     std::optional<std::wstring> secondText;   // the part after a grave accent, if any
+    std::vector<LyricWord> words;             // word times of the text (offset applied)
 };
 
 struct VisibleLine {
@@ -61,6 +66,14 @@ public:
     bool Load(const std::wstring& musicPath);
     // Reads lyric file contents already in memory (the same rules as Load; always loads).
     void LoadBytes(const std::string& bytes);
+    // LRC text already decoded (lyrics a music file carries); the same rules, always loads.
+    void LoadText(const std::wstring& text);
+    // Lines with their times (synchronized lyrics a music file carries); always loads.
+    void LoadTimedLines(const std::vector<TimedLine>& timed);
+    // Lyrics without times: every non-empty line of text, in order, no tags. Nothing is ever
+    // located; the display shows them from the top.
+    void LoadUnsynced(const std::wstring& text);
+    bool IsUnsynced() const { return unsynced != 0; }
     bool IsLoaded() const { return loaded != 0; }
     // Updates the window for play position p (seconds); true = the display must repaint.
     bool Locate(double p, bool incremental, bool wholeWindow);
@@ -92,6 +105,7 @@ private:
     std::vector<std::unique_ptr<LyricLine>> lines;
     double offset = 0.0;
     int loaded = 0;
+    int unsynced = 0;
     std::array<VisibleLine, kLyricWindowSlots> window{};
 };
 

@@ -51,6 +51,23 @@ TEST(LineTimer, DueTable) {
     EXPECT_EQ(-1, timer.NextDue(empty, 0).tag);
 }
 
+TEST(LineTimer, WordsOfTheCurrentLineAreDueToo) {
+    LyricsModel m;
+    m.LoadBytes("[00:01.00]<00:01.00>A <00:01.40>B <00:03.00>late\n[00:02.00]C\n");
+    ASSERT_TRUE(m.Locate(1.0, false, true));
+    LineTimer timer;
+    timer.Anchor(1000, 0, true);
+    LineTimer::Due due = timer.NextDue(m, 100);
+    EXPECT_EQ(1, due.word);  // the word at 1.0 s has started already
+    EXPECT_EQ(-1, due.tag);
+    EXPECT_EQ(300, due.delayMs);
+    timer.Anchor(1400, 0, true);
+    due = timer.NextDue(m, 0);  // a word after the next tag waits for its line
+    EXPECT_EQ(1, due.tag);
+    EXPECT_EQ(-1, due.word);
+    EXPECT_EQ(600, due.delayMs);
+}
+
 // Whatever the tag times and the position, the check at the due moment moves the line to the
 // due tag, and a check a millisecond earlier does not.
 TEST(LineTimer, DueMomentAgreesWithLocate) {

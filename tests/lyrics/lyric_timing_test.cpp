@@ -30,5 +30,37 @@ TEST(LyricTiming, DemoLinesPrintOnTheirTags) {
     }
 }
 
+TEST(LyricTiming, WordsPrintAsTheyStart) {
+    const std::string dir = test::TempDir();
+    test::WriteFile(dir + "/song.mp3", test::ReadFile(test::SourceDir() + "/demo/demo.mp3"));
+    test::WriteFile(dir + "/song.lrc",
+                    "[00:00.50]<00:00.50>Brother <00:01.00>John\n[00:02.50]<00:02.50>Fr\xc3\xa8re <00:03.10>Jacques\n");
+    std::string out = test::CaptureCommand("VERSOLUNE_HOME=" + dir + " VERSOLUNE_CODEPAGE=UTF-8 " + test::BinaryDir() +
+                                           "/versolune-play --audio null --lyrics --words -q --stop-after 3500 " +
+                                           dir + "/song.mp3");
+    std::istringstream lines(out);
+    std::vector<std::string> kinds;
+    std::vector<int> positions;
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        std::string kind;
+        int position = 0;
+        fields >> kind >> position;
+        std::string text;
+        std::getline(fields, text);
+        kinds.push_back(kind + text);
+        positions.push_back(position);
+    }
+    const std::vector<std::string> expected = {"lyric Brother John", "word Brother", "word John",
+                                               "lyric Frère Jacques", "word Frère", "word Jacques"};
+    ASSERT_EQ(expected, kinds) << out;
+    const int due[] = {-1, 500, 1000, 2500, 2500, 3100};  // the first line comes from the search at the start
+    for (size_t i = 1; i < positions.size(); ++i) {
+        SCOPED_TRACE(kinds[i]);
+        EXPECT_GE(positions[i], due[i]);
+        EXPECT_LT(positions[i], due[i] + 150);
+    }
+}
+
 }  // namespace
 }  // namespace vl
