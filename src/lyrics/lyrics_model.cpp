@@ -73,6 +73,7 @@ LyricsModel::~LyricsModel() { Clear(); }
 void LyricsModel::Clear() {
     tags.clear();
     lines.clear();
+    idTags.clear();
     offset = 0.0;
     loaded = 0;
     unsynced = 0;
@@ -245,6 +246,7 @@ void LyricsModel::HandleLine(const std::wstring& piece) {
             text += token;
             continue;
         }
+        KeepIdTag(token);
         for (auto& c : token) c = static_cast<wchar_t>(std::towlower(c));
         if (token.find(L"offset:") != std::wstring::npos) {
             offset = ReadDecimal(token.c_str() + 7) * 0.001;
@@ -282,6 +284,25 @@ void LyricsModel::HandleLine(const std::wstring& piece) {
     for (auto& word : line->words) word.time -= offset;
     if (line->secondText) line->secondText = ParseWordTimes(*line->secondText, nullptr);
     lines.push_back(std::move(line));
+}
+
+void LyricsModel::KeepIdTag(const std::wstring& token) {
+    size_t colon = token.find(L':');
+    if (colon == std::wstring::npos || colon == 0 || colon > 16 || idTags.size() >= 32) return;
+    std::wstring key = token.substr(0, colon);
+    for (auto& c : key) {
+        if (c > 0x7F || !std::iswalpha(c)) return;  // a time ("01:23") or not a name
+        c = static_cast<wchar_t>(std::towlower(c));
+    }
+    if (idTags.count(key)) return;
+    size_t start = token.find_first_not_of(L" \t", colon + 1);
+    size_t end = token.find_last_not_of(L" \t");
+    idTags[key] = start == std::wstring::npos ? std::wstring() : token.substr(start, end - start + 1);
+}
+
+std::wstring LyricsModel::GetIdTag(const std::wstring& key) const {
+    auto it = idTags.find(key);
+    return it == idTags.end() ? std::wstring() : it->second;
 }
 
 void LyricsModel::FinishLoad() {

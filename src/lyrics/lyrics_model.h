@@ -18,6 +18,7 @@
 //  - a time that is not finite, or that lies at or beyond the end marker, is not a time.
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -95,14 +96,19 @@ public:
     // The first tag later than position p (seconds), where the line next changes as playback
     // advances; -1 when none is left (only the end marker) or nothing is loaded.
     int NextTagAfter(double p) const;
+    // The text of an identification tag ("ar" for [ar:Singer], "ti", "al", "length", ...) as
+    // written, the first of each name; empty when the file has none.
+    std::wstring GetIdTag(const std::wstring& key) const;
 
 private:
     void HandleLine(const std::wstring& piece);
+    void KeepIdTag(const std::wstring& token);
     void FillWindow(size_t current, bool wholeWindow);
     void FinishLoad();
 
     std::vector<LyricTag> tags;
     std::vector<std::unique_ptr<LyricLine>> lines;
+    std::map<std::wstring, std::wstring> idTags;
     double offset = 0.0;
     int loaded = 0;
     int unsynced = 0;

@@ -8,10 +8,42 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace vl {
+
+namespace {
+
+// The process id of a temporary file name NAME.tmpPID, or 0 when the name is not one.
+pid_t TemporaryOwner(const std::string& name) {
+    size_t mark = name.rfind(".tmp");
+    if (mark == std::string::npos || mark == 0) return 0;
+    std::string digits = name.substr(mark + 4);
+    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) return 0;
+    return static_cast<pid_t>(std::stol(digits));
+}
+
+// A save killed midway leaves its temporary behind; those of processes that no longer run
+// (and only our own files) are removed. Our own process may be writing a sibling right now.
+void RemoveStaleTemporaries(const std::string& dir) {
+    DIR* d = opendir(dir.c_str());
+    if (!d) return;
+    while (struct dirent* e = readdir(d)) {
+        std::string name = e->d_name;
+        pid_t pid = TemporaryOwner(name);
+        if (pid <= 0 || pid == getpid()) continue;
+        if (kill(pid, 0) == 0 || errno != ESRCH) continue;
+        std::string path = dir + "/" + name;
+        struct stat st;
+        if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid()) unlink(path.c_str());
+    }
+    closedir(d);
+}
+
+}  // namespace
 
 bool FileExists(const std::wstring& path) {
     struct stat st;
@@ -113,6 +145,8 @@ bool WriteFileAtomic(const std::wstring& path, const std::string& bytes) {
         unlink(temp.c_str());
         return false;
     }
+    size_t slash = target.find_last_of('/');
+    RemoveStaleTemporaries(slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash));
     return true;
 }
 
@@ -180,12 +214,29 @@ std::wstring GetConfigDir() {
     return Ensure(JoinPath(EnvDir("XDG_CONFIG_HOME", "/.config"), L"versolune"));
 }
 
-std::wstring GetRuntimeDir() {
+bool EnsurePrivateDirectory(const std::wstring& path, std::string* problem) {
+    std::string dir = NativePath(path);
+    auto refuse = [&](const std::string& why) {
+        if (problem) *problem = dir + ": " + why;
+        return false;
+    };
+    if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return refuse(std::strerror(errno));
+    struct stat st;
+    if (lstat(dir.c_str(), &st) != 0) return refuse(std::strerror(errno));
+    if (!S_ISDIR(st.st_mode)) return refuse("not a folder");
+    if (st.st_uid != geteuid()) return refuse("owned by another user");
+    if ((st.st_mode & 077) != 0) return refuse("open to other users");
+    return true;
+}
+
+std::wstring GetRuntimeDir(std::string* problem) {
     std::wstring home = Home();
     if (!home.empty()) return Ensure(home);
     const char* v = std::getenv("XDG_RUNTIME_DIR");
     if (v && *v) return WidePath(v);
-    return Ensure(WidePath("/tmp/versolune-" + std::to_string(getuid())));
+    // A shared folder: another user could have made it first to receive our hand-over.
+    std::wstring dir = WidePath("/tmp/versolune-" + std::to_string(getuid()));
+    return EnsurePrivateDirectory(dir, problem) ? dir : std::wstring();
 }
 
 }  // namespace vl

@@ -23,8 +23,9 @@ struct DirEntry {
 std::vector<DirEntry> ListDirectory(const std::wstring& path);
 
 bool ReadFileBytes(const std::wstring& path, std::string& out, size_t maxBytes = SIZE_MAX);
-// Writes to a temporary file beside the target, syncs it and renames it into place, so the
-// old file survives a crash or a full disk.
+// Writes to a temporary file NAME.tmpPID beside the target, syncs it and renames it into place,
+// so the old file survives a crash or a full disk. Temporaries that dead processes left in the
+// folder are removed then.
 bool WriteFileAtomic(const std::wstring& path, const std::string& bytes);
 
 std::wstring GetExecutablePath();
@@ -37,6 +38,11 @@ std::wstring JoinPath(const std::wstring& dir, const std::wstring& name);
 // The program's folders (created on demand): VERSOLUNE_HOME when set, else the XDG folders.
 std::wstring GetDataDir();     // playlist, presets, plug-ins
 std::wstring GetConfigDir();   // registry files
-std::wstring GetRuntimeDir();  // single-instance socket
+// Single-instance socket. Empty when its shared fallback /tmp/versolune-UID is refused
+// (see EnsurePrivateDirectory); `problem` then says why.
+std::wstring GetRuntimeDir(std::string* problem = nullptr);
+// Creates the folder with mode 0700 when missing; false (and why) when it is not a folder of
+// our own (a link, another user's) or others may enter it.
+bool EnsurePrivateDirectory(const std::wstring& path, std::string* problem = nullptr);
 
 }  // namespace vl

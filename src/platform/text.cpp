@@ -15,12 +15,16 @@ std::mutex g_codePageMutex;
 std::string g_codePageOverride;
 
 // Converts with iconv; on an invalid or incomplete sequence emits `replacement` and skips one
-// input byte, so every input converts.
+// input unit, so every input converts. `replaced` tells whether that happened.
 std::string Convert(const char* to, const char* from, const char* in, size_t inLen,
-                    const std::string& replacement, size_t inUnit) {
+                    const std::string& replacement, size_t inUnit, bool* replaced = nullptr) {
+    if (replaced) *replaced = false;
     std::string out;
     iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return out;
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        if (replaced) *replaced = true;
+        return out;
+    }
     char buffer[1024];
     char* src = const_cast<char*>(in);
     size_t left = inLen;
@@ -32,6 +36,7 @@ std::string Convert(const char* to, const char* from, const char* in, size_t inL
         if (r == static_cast<size_t>(-1)) {
             if (errno == E2BIG) continue;
             // EILSEQ / EINVAL: replace one unit and go on.
+            if (replaced) *replaced = true;
             out.append(replacement);
             size_t skip = inUnit < left ? inUnit : left;
             src += skip;
@@ -54,9 +59,20 @@ std::wstring ToWide(const char* codeset, const char* text, size_t length) {
     return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
 }
 
-std::string FromWide(const char* codeset, const std::wstring& text, const std::string& rep) {
+std::string FromWide(const char* codeset, const std::wstring& text, const std::string& rep,
+                     bool* replaced = nullptr) {
     return Convert(codeset, "WCHAR_T", reinterpret_cast<const char*>(text.data()),
-                   text.size() * sizeof(wchar_t), rep, sizeof(wchar_t));
+                   text.size() * sizeof(wchar_t), rep, sizeof(wchar_t), replaced);
+}
+
+// Bytes that are UTF-8 and not plain ASCII.
+bool IsNonAsciiUtf8(const char* text, size_t length) {
+    bool nonAscii = false;
+    for (size_t i = 0; i < length && !nonAscii; ++i) nonAscii = static_cast<unsigned char>(text[i]) >= 0x80;
+    if (!nonAscii) return false;
+    bool replaced = false;
+    Convert("WCHAR_T", "UTF-8", text, length, std::string(), 1, &replaced);
+    return !replaced;
 }
 
 }  // namespace
@@ -75,9 +91,9 @@ std::string GetAnsiCodePage() {
     if (env && *env) return env;
     const char* cs = nl_langinfo(CODESET);
     if (!cs || !*cs) return "UTF-8";
-    // The "C" locale reports ASCII; Latin-1 keeps every byte readable there.
+    // The "C" locale reports ASCII, but names on this system are UTF-8 whatever the locale.
     std::string s = cs;
-    if (s == "ANSI_X3.4-1968" || s == "ASCII") return "ISO-8859-1";
+    if (s == "ANSI_X3.4-1968" || s == "ASCII") return "UTF-8";
     return s;
 }
 
@@ -91,6 +107,19 @@ std::wstring AnsiToWide(const std::string& text) { return AnsiToWide(text.data()
 std::string WideToAnsi(const std::wstring& text) {
     if (text.empty()) return std::string();
     return FromWide(GetAnsiCodePage().c_str(), text, "?");
+}
+
+std::string WideToAnsiOrUtf8(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    bool replaced = false;
+    std::string out = FromWide(GetAnsiCodePage().c_str(), text, "?", &replaced);
+    return replaced ? WideToUtf8(text) : out;
+}
+
+std::wstring AnsiOrUtf8ToWide(const char* text, size_t length) {
+    if (!text || length == 0) return std::wstring();
+    if (IsNonAsciiUtf8(text, length)) return ToWide("UTF-8", text, length);
+    return AnsiToWide(text, length);
 }
 
 std::wstring Utf8ToWide(const std::string& text) {

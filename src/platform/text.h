@@ -1,6 +1,7 @@
 #pragma once
 // Conversions between the program's wide text and the 8-bit texts of files and the wire.
-// The "ANSI code page" is VERSOLUNE_CODEPAGE when set, else the locale's codeset.
+// The "ANSI code page" is VERSOLUNE_CODEPAGE when set, else the locale's codeset (UTF-8 under
+// the C/POSIX locale).
 #include <string>
 
 namespace vl {
@@ -10,6 +11,11 @@ std::wstring AnsiToWide(const char* text, size_t length);
 std::wstring AnsiToWide(const std::string& text);
 // Characters the code page cannot hold become '?'.
 std::string WideToAnsi(const std::wstring& text);
+// For texts that must survive whole (paths in playlists): in the code page when it holds every
+// character, else in UTF-8; the reader takes bytes that are valid non-ASCII UTF-8 as UTF-8 and
+// anything else in the code page.
+std::string WideToAnsiOrUtf8(const std::wstring& text);
+std::wstring AnsiOrUtf8ToWide(const char* text, size_t length);
 std::wstring Utf8ToWide(const std::string& text);
 std::string WideToUtf8(const std::wstring& text);
 // File-system paths are UTF-8 bytes on this system.

@@ -124,7 +124,6 @@ void PlayerSettings::LoadSettings(PlayerEngine* engine) {
         }
 
         for (const auto& n : kNumbers) key.QueryDword(n.name, this->*n.field);
-        if (engine) engine->SetPeakMeter(drawPeek != 0);
         for (const auto& n : kOutputNumbers) key.QueryDword(n.name, output.*n.field);
         ReadPath(key, L"LastDir", lastDir);
         ReadPath(key, L"SkinFile", skinFile);
@@ -133,6 +132,8 @@ void PlayerSettings::LoadSettings(PlayerEngine* engine) {
         key.Close();
     }
     if (engine) {
+        // Pushed also on a first start, when the key does not exist yet.
+        engine->SetPeakMeter(drawPeek != 0);
         engine->SetOutputSettings(output);
         engine->SetStreamSettings(stream);
     }

@@ -92,10 +92,11 @@ void Playlist::EndBatch() {
     }
 }
 
-void Playlist::IndexAdd(const std::wstring& path) { ++pathIndex_[LowerPath(path)]; }
+// Paths compare exactly: names that differ only in case are different files here.
+void Playlist::IndexAdd(const std::wstring& path) { ++pathIndex_[path]; }
 
 void Playlist::IndexRemove(const std::wstring& path) {
-    auto it = pathIndex_.find(LowerPath(path));
+    auto it = pathIndex_.find(path);
     if (it != pathIndex_.end() && --it->second <= 0) pathIndex_.erase(it);
 }
 
@@ -105,7 +106,7 @@ bool Playlist::IsPlayable(const std::wstring& path) const { return IsUrl(path) |
 
 bool Playlist::IsInPlaylist(const std::wstring& path) const {
     if (options_.addExisting) return false;
-    return pathIndex_.count(LowerPath(path)) != 0;
+    return pathIndex_.count(path) != 0;
 }
 
 bool Playlist::AddAt(const std::wstring& path, const std::wstring& title, int index) {
@@ -176,7 +177,9 @@ void Playlist::AddFolder(const std::wstring& folder) {
 
 bool Playlist::AddRelative(const std::wstring& folder, const std::wstring& path, const std::wstring& title) {
     if (path.empty()) return false;
-    if (IsPlayable(path)) return AddEntry(path, title);
+    // Only absolute paths and URLs stand alone; anything else names a file beside the playlist,
+    // whatever folder the player was started from.
+    if (path[0] == L'/' || IsUrl(path)) return AddEntry(path, title);
     std::wstring joined = JoinPath(folder, path);
     if (!IsPlayable(joined) && path.find(L'\\') != std::wstring::npos) {
         // Written on Windows: its separators are ours.
@@ -187,8 +190,10 @@ bool Playlist::AddRelative(const std::wstring& folder, const std::wstring& path,
     return AddEntry(joined, title);
 }
 
+void Playlist::HoldOpening(bool hold) { holdOpening_ = hold; }
+
 void Playlist::EnsureCurrent() {
-    if (current_ != -1 || entries_.GetCount() == 0) return;
+    if (holdOpening_ || current_ != -1 || entries_.GetCount() == 0) return;
     if (hooks_.openEntry) hooks_.openEntry(0);
     else SetCurrentIndex(0);
 }

@@ -98,8 +98,10 @@ public:
     void SetShuffle(bool on);
     // A new shuffle pass that starts from the current entry (Stop in shuffle mode).
     void RestartShufflePass();
-    // Opens entry 0 when there is no current entry.
+    // Opens entry 0 when there is no current entry, unless opening is held.
     virtual void EnsureCurrent();
+    // While held, adding to an empty list opens nothing (a list being restored).
+    void HoldOpening(bool hold);
 
     // ---- tests ----
     virtual bool IsPlayable(const std::wstring& path) const;
@@ -137,7 +139,8 @@ protected:
     int current_ = -1;
     int batch_ = 0;
     bool pendingChange_ = false;
-    // Lower-cased path -> number of entries with it, for the duplicate test.
+    bool holdOpening_ = false;
+    // Path -> number of entries with it, for the duplicate test.
     std::unordered_map<std::wstring, int> pathIndex_;
 };
 

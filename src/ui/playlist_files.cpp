@@ -31,7 +31,7 @@ std::vector<PlaylistFileItem> ParseM3u(const std::string& bytes) {
         size_t length = end - pos;
         const void* nul = std::memchr(bytes.data() + pos, 0, length);
         if (nul) length = static_cast<size_t>(static_cast<const char*>(nul) - (bytes.data() + pos));
-        std::wstring line = TrimLine(AnsiToWide(bytes.data() + pos, length));
+        std::wstring line = TrimLine(AnsiOrUtf8ToWide(bytes.data() + pos, length));
         pos = end + 1;
         if (line.empty()) continue;
         if (line[0] == L'#') {
@@ -75,12 +75,12 @@ std::string FormatM3u(const std::wstring& folder, const std::vector<PlaylistFile
         std::wstring title = item.title;
         for (wchar_t& c : title)
             if (c == L'\r' || c == L'\n') c = L' ';
-        out += WideToAnsi(L"#EXTINF:" + std::to_wstring(item.seconds) + L"," + title);
+        out += WideToAnsiOrUtf8(L"#EXTINF:" + std::to_wstring(item.seconds) + L"," + title);
         out += '\n';
         // A relative name that begins with '#' would read back as a comment: write it whole.
         bool inFolder = !prefix.empty() && item.path.size() > prefix.size() &&
                         item.path.compare(0, prefix.size(), prefix) == 0 && item.path[prefix.size()] != L'#';
-        out += WideToAnsi(inFolder ? item.path.substr(prefix.size()) : item.path);
+        out += WideToAnsiOrUtf8(inFolder ? item.path.substr(prefix.size()) : item.path);
         out += '\n';
     }
     return out;

@@ -242,6 +242,7 @@ TEST_F(WindowTest, CloseSavesPlaylistResumePointAndVolume) {
     ASSERT_TRUE(window->Create(std::wstring(), 1));
     EXPECT_EQ(2, window->GetEntryCount());
     EXPECT_EQ(1, window->GetCurrentIndex());
+    EXPECT_EQ(std::vector<int>{1}, window->opened) << "loading the list opens nothing";
     EXPECT_EQ(0x40004000u, GetWaveVolume());
 }
 

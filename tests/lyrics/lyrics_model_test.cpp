@@ -83,6 +83,23 @@ TEST(LyricsModel, LinesAndTags) {
     SetAnsiCodePage("");
 }
 
+TEST(LyricsModel, IdentificationTags) {
+    SetAnsiCodePage("ISO-8859-1");
+    LyricsModel m;
+    m.LoadBytes("[ti: Fr\xE8re Jacques ]\n[AR:Versolune][ti:later]\n[al:]\n[length: 03:25]\n[00:01.00]a\n[x:y]\n[00:02:00]b");
+    struct Row {
+        const wchar_t* key;
+        const wchar_t* value;
+    };
+    for (Row row : {Row{L"ti", L"Fr\u00E8re Jacques"}, Row{L"ar", L"Versolune"}, Row{L"al", L""},
+                    Row{L"length", L"03:25"}, Row{L"x", L"y"}, Row{L"00", L""}, Row{L"re", L""}})
+        EXPECT_EQ(m.GetIdTag(row.key), row.value) << row.key;
+    EXPECT_EQ(m.GetLineCount(), 2);
+    m.LoadBytes("[00:01.00]a");
+    EXPECT_EQ(m.GetIdTag(L"ti"), L"") << "a new file forgets the old tags";
+    SetAnsiCodePage("");
+}
+
 TEST(LyricsModel, TimeParsing) {
     const struct {
         std::wstring tag;

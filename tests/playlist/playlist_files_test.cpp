@@ -1,7 +1,9 @@
 // M3U and PLS texts: reading and writing without a playlist around them.
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/text.h"
 #include "ui/playlist_files.h"
@@ -60,6 +62,23 @@ TEST_F(PlaylistFilesTest, M3uTextIsInTheAnsiCodePage) {
     ExpectItems(ParseM3u("#EXTINF:1,Caf\xE9\nd\xE9j\xE0.mp3\n"), {{L"d\u00E9j\u00E0.mp3", L"Caf\u00E9"}}, "latin1");
     std::string written = FormatM3u(L"/m", {{L"/m/d\u00E9j\u00E0.mp3", L"Caf\u00E9", 3}});
     EXPECT_EQ(written, "#EXTM3U\n#EXTINF:3,Caf\xE9\nd\xE9j\xE0.mp3\n");
+    // What the code page cannot hold is written in UTF-8, never as '?', and reads back whole.
+    written = FormatM3u(L"/m", {{L"/m/\u65E5\u672C.mp3", L"\u65E5\u672C", 1}});
+    EXPECT_EQ(written, "#EXTM3U\n#EXTINF:1,\xE6\x97\xA5\xE6\x9C\xAC\n\xE6\x97\xA5\xE6\x9C\xAC.mp3\n");
+    ExpectItems(ParseM3u(written), {{L"\u65E5\u672C.mp3", L"\u65E5\u672C"}}, "utf-8 in a latin1 list");
+}
+
+TEST_F(PlaylistFilesTest, CLocaleReadsAsUtf8) {
+    SetAnsiCodePage("");
+    const char* saved = std::getenv("VERSOLUNE_CODEPAGE");
+    std::string keep = saved ? saved : "";
+    unsetenv("VERSOLUNE_CODEPAGE");
+    std::string locale = std::setlocale(LC_CTYPE, nullptr);
+    std::setlocale(LC_CTYPE, "C");
+    EXPECT_EQ(GetAnsiCodePage(), "UTF-8");
+    ExpectItems(ParseM3u(FormatM3u(L"/m", {{L"/m/\u65E5\u672C.mp3", L"", -1}})), {{L"\u65E5\u672C.mp3", L""}}, "C locale");
+    std::setlocale(LC_CTYPE, locale.c_str());
+    if (saved) setenv("VERSOLUNE_CODEPAGE", keep.c_str(), 1);
 }
 
 std::vector<PlaylistFileItem> ParsePlsText(const std::string& text) {

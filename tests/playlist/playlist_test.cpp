@@ -103,7 +103,7 @@ TEST_F(PlaylistTest, DuplicatesFollowAddExisting) {
         bool addExisting;
         size_t expected;
     };
-    for (Row row : {Row{false, 1}, Row{true, 3}}) {
+    for (Row row : {Row{false, 2}, Row{true, 3}}) {
         list_->ClearPlaylist();
         list_->SetOptions(PlaylistOptions{0, false, row.addExisting, false});
         list_->AddEntry(lower);
@@ -112,15 +112,17 @@ TEST_F(PlaylistTest, DuplicatesFollowAddExisting) {
         EXPECT_EQ(Paths().size(), row.expected) << row.addExisting;
         EXPECT_EQ(list_->IsInPlaylist(upper), !row.addExisting);
     }
-    // Three copies are in; with duplicates refused again, deleting two keeps the third known.
+    // lower, lower, upper are in; with duplicates refused again, deleting one copy of lower
+    // keeps the other known, and names that differ only in case never stand for each other.
     list_->SetOptions(PlaylistOptions{});
-    list_->DeleteEntry(0);
     list_->DeleteEntry(0);
     EXPECT_TRUE(list_->IsInPlaylist(lower));
     EXPECT_FALSE(list_->AddEntry(lower));
     list_->DeleteEntry(0);
     EXPECT_FALSE(list_->IsInPlaylist(lower));
-    EXPECT_TRUE(list_->AddEntry(upper));
+    EXPECT_TRUE(list_->IsInPlaylist(upper));
+    EXPECT_TRUE(list_->AddEntry(lower));
+    EXPECT_FALSE(list_->IsInPlaylist(Touch(L"dir/song.mp3")));
 }
 
 TEST_F(PlaylistTest, NextAndPreviousWithoutShuffle) {
@@ -381,6 +383,18 @@ TEST_F(PlaylistTest, ReadsM3uAndPlsRelativeToTheirFolder) {
     EXPECT_EQ(Names(), (std::vector<std::wstring>{L"lists/sub dir/c d.wav", L"lists/a.mp3", L"lists/sub dir/b.ogg"}));
     EXPECT_EQ(list_->GetEntry(0)->title, L"C");
 
+    // Relative entries name files beside the playlist, never files of the working folder.
+    list_->ClearPlaylist();
+    Touch(L"a.mp3");
+    Touch(L"only-here.mp3");
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof(cwd)), nullptr);
+    ASSERT_EQ(chdir(NativePath(dir_).c_str()), 0);
+    test::WriteFile(NativePath(JoinPath(dir_, L"lists/cwd.m3u")), "a.mp3\nonly-here.mp3\n");
+    list_->LoadPlaylist(JoinPath(dir_, L"lists/cwd.m3u"));
+    ASSERT_EQ(chdir(cwd), 0);
+    EXPECT_EQ(Paths(), std::vector<std::wstring>{a});
+
     list_->ClearPlaylist();
     test::WriteFile(NativePath(JoinPath(dir_, L"lists/list.txt")), "a.mp3\n");
     list_->LoadPlaylist(JoinPath(dir_, L"lists/list.txt"));
@@ -433,6 +447,23 @@ TEST_F(PlaylistTest, StreamStatusFollowsTheStreamState) {
         EXPECT_EQ(status, row.second) << "state " << row.first;
     }
     engine_->streamState = kStreamNone;
+}
+
+TEST_F(PlaylistTest, NothingOpensWhileOpeningIsHeld) {
+    AddFiles({L"a.mp3", L"b.mp3"});
+    std::wstring file = JoinPath(dir_, L"list.m3u");
+    ASSERT_TRUE(list_->SavePlaylist(file));
+    list_->ClearPlaylist();
+    opened_.clear();
+    list_->SetOptions(PlaylistOptions{0, true, false, false});
+    list_->HoldOpening(true);
+    list_->LoadPlaylist(file);
+    list_->HoldOpening(false);
+    EXPECT_TRUE(opened_.empty());
+    EXPECT_EQ(list_->GetCurrentIndex(), -1);
+    EXPECT_EQ(list_->GetEntry(0)->played, 0);
+    list_->EnsureCurrent();
+    EXPECT_EQ(opened_, std::vector<int>{0});
 }
 
 TEST_F(PlaylistTest, DefaultPlaylistLivesInTheDataFolder) {

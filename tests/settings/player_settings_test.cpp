@@ -57,6 +57,7 @@ TEST_F(PlayerSettingsTest, FirstStartKeepsTheDefaultsAndTheEngineValues) {
         EXPECT_EQ(s.left, settings.windowLeft);
         EXPECT_EQ(s.top, settings.windowTop);
         EXPECT_EQ(1, settings.drawPeek);
+        EXPECT_TRUE(engine.GetPeakMeter());
         EXPECT_EQ(1, settings.saveDefPlayList);
         EXPECT_EQ(30, settings.sleepMinutes);
         EXPECT_EQ(1, settings.sleepPowerOff);

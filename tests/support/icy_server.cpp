@@ -19,49 +19,15 @@ IcyServer::IcyServer(const std::vector<std::string>& options, const std::string&
                                      "--file", file_, "--record", recordPath_};
     args.insert(args.end(), options.begin(), options.end());
 
-    int out[2];
-    if (pipe(out) != 0) return;
-    pid_ = fork();
-    if (pid_ < 0) {
-        close(out[0]);
-        close(out[1]);
-        return;
-    }
-    if (pid_ == 0) {
-        dup2(out[1], STDOUT_FILENO);
-        close(out[0]);
-        close(out[1]);
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    close(out[1]);
-    // The first line is the port; the interpreter may take a while to start on a busy machine.
     std::string line;
-    pollfd p{out[0], POLLIN, 0};
-    while (line.find('\n') == std::string::npos && poll(&p, 1, 20000) > 0) {
-        char buffer[64];
-        ssize_t n = read(out[0], buffer, sizeof(buffer));
-        if (n <= 0) break;
-        line.append(buffer, static_cast<size_t>(n));
-    }
-    close(out[0]);
+    pid_ = StartChild(args, line);
     port_ = std::atoi(line.c_str());
     if (port_ <= 0) Stop();
 }
 
 IcyServer::~IcyServer() { Stop(); }
 
-void IcyServer::Stop() {
-    if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        int status = 0;
-        waitpid(pid_, &status, 0);
-        pid_ = -1;
-    }
-}
+void IcyServer::Stop() { StopChild(pid_); }
 
 std::string IcyServer::Url(const std::string& pathAndQuery) const {
     return "http://127.0.0.1:" + std::to_string(port_) + pathAndQuery;

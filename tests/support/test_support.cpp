@@ -1,5 +1,7 @@
 #include "support/test_support.h"
 
+#include <poll.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -70,6 +72,49 @@ bool WriteFile(const std::string& path, const std::string& bytes) {
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+int StartChild(const std::vector<std::string>& args, std::string& firstLine, int timeoutMs) {
+    firstLine.clear();
+    int out[2];
+    if (args.empty() || pipe(out) != 0) return -1;
+    pid_t pid = fork();
+    if (pid < 0) {
+        close(out[0]);
+        close(out[1]);
+        return -1;
+    }
+    if (pid == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        close(out[0]);
+        close(out[1]);
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    close(out[1]);
+    // A program may take a while to start on a busy machine.
+    pollfd p{out[0], POLLIN, 0};
+    while (firstLine.find('\n') == std::string::npos && poll(&p, 1, timeoutMs) > 0) {
+        char buffer[256];
+        ssize_t n = read(out[0], buffer, sizeof(buffer));
+        if (n <= 0) break;
+        firstLine.append(buffer, static_cast<size_t>(n));
+    }
+    close(out[0]);
+    size_t end = firstLine.find('\n');
+    if (end != std::string::npos) firstLine.resize(end);
+    return pid;
+}
+
+void StopChild(int& pid) {
+    if (pid <= 0) return;
+    kill(pid, SIGTERM);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    pid = -1;
 }
 
 }  // namespace vl::test

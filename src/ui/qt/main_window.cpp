@@ -120,10 +120,10 @@ bool MainWindow::Create(const std::wstring& commandLine, int keepPosition) {
         return true;
     }
     if (settings->saveDefPlayList) {
-        // While the list loads, a current index keeps each added entry from being opened.
-        playlist.SetCurrentIndex(0);
+        // Nothing is opened while the list loads: the resume point picks the entry afterwards.
+        playlist.HoldOpening(true);
         LoadPlaylist(GetDefaultPlaylistPath());
-        playlist.SetCurrentIndex(-1);
+        playlist.HoldOpening(false);
         if (settings->resume && settings->resumeTrack != -1 && settings->resumeTrack < GetEntryCount()) {
             OpenEntry(settings->resumeTrack);
             if (GetCurrentIndex() == -1) {

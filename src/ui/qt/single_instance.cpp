@@ -4,6 +4,8 @@
 #include <QLocalSocket>
 #include <QPointer>
 
+#include <cstdio>
+
 #include "platform/files.h"
 #include "ui/command_line.h"
 #include "ui/commands.h"
@@ -47,7 +49,10 @@ bool SendFrame(QLocalSocket& socket, uint32_t message, const QByteArray& payload
 
 }  // namespace
 
-QString InstanceSocketPath() { return QString::fromStdWString(JoinPath(GetRuntimeDir(), L"Orvanel")); }
+QString InstanceSocketPath() {
+    std::wstring dir = GetRuntimeDir();
+    return dir.empty() ? QString() : QString::fromStdWString(JoinPath(dir, L"Orvanel"));
+}
 
 InstanceServer::InstanceServer(QObject* parent) : QObject(parent) {
     connect(&server_, &QLocalServer::newConnection, this, &InstanceServer::OnConnection);
@@ -56,6 +61,12 @@ InstanceServer::InstanceServer(QObject* parent) : QObject(parent) {
 bool InstanceServer::Listen() {
     // A plain bind claims the name atomically: it fails while the socket file exists. (Qt's
     // access options would bind elsewhere and rename over the file, so two players could run.)
+    std::string problem;
+    if (GetRuntimeDir(&problem).empty()) {
+        // No folder that only we can enter: this player runs alone rather than meet a stranger.
+        std::fprintf(stderr, "versolune: %s; running without the single-instance hand-over\n", problem.c_str());
+        return true;
+    }
     QString path = InstanceSocketPath();
     bool ok = server_.listen(path);
     if (!ok) {

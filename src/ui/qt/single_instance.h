@@ -18,7 +18,7 @@ namespace vl {
 
 class MainWindow;
 
-// The socket's full path: <runtime folder>/Orvanel.
+// The socket's full path: <runtime folder>/Orvanel; empty when the runtime folder is refused.
 QString InstanceSocketPath();
 
 // The running player's side.
@@ -28,7 +28,8 @@ class InstanceServer : public QObject {
 public:
     explicit InstanceServer(QObject* parent = nullptr);
     // Claims the name: false when another player answers on it (a stale socket of a player
-    // that is gone is taken over).
+    // that is gone is taken over). Without a private runtime folder it says so on stderr and
+    // returns true without listening.
     bool Listen();
     // Messages go to this window; while there is none, connections wait.
     void SetWindow(MainWindow* window);
