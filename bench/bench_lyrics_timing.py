@@ -1,62 +1,69 @@
 #!/usr/bin/env python3
-"""How late versolune-play --lyrics prints each line: plays the demo (real time, no sound) and
-compares the position printed with each line against the time of the line's tag. Lines reached
-by normal playback count; the first line of a run, found by the full search at the start, may
-come before its tag and is left out. Prints the count, median, mean and worst lateness in ms
-and how many tags were passed without a line.
+"""How late each lyric line becomes current, in the terminal player and in the window.
 
-usage: bench/bench_lyrics_timing.py [BUILD_DIR] [RUNS]   (defaults: build, 1)
-       VERSOLUNE_PLAY=/path/to/versolune-play overrides the program (to compare two builds).
+Plays the demo (or the given file) on the paced `null` backend, once with
+`versolune-play --lyrics` and once with `versolune --print-lyrics` (offscreen), and compares
+each printed position with the time of the tag that became current there (from
+`versolune-play --lrc`). Prints median and worst lateness in ms for each program.
+    bench/bench_lyrics_timing.py [MUSIC_FILE]
 """
-import bisect
 import os
 import statistics
 import subprocess
 import sys
+import tempfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-BUILD = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build"))
-RUNS = int(sys.argv[2]) if len(sys.argv) > 2 else 1
-PLAY = os.environ.get("VERSOLUNE_PLAY", os.path.join(BUILD, "versolune-play"))
-DEMO = os.path.join(ROOT, "demo", "demo.mp3")
+BUILD = os.environ.get("VERSOLUNE_BUILD_DIR", os.path.join(ROOT, "build"))
 
 
-def tag_times(path):
-    out = subprocess.run([PLAY, "--lrc", path], check=True, capture_output=True, text=True).stdout
-    return sorted({int(line.split("\t")[0]) for line in out.splitlines() if line})
+def tags(music):
+    out = subprocess.run([os.path.join(BUILD, "versolune-play"), "--lrc", music], capture_output=True,
+                         text=True, check=True).stdout
+    return sorted(int(line.split("\t")[0]) for line in out.splitlines() if line.strip())
 
 
-def lateness(path, tags):
-    """Lateness of each line printed after the first, and the number of tags passed unprinted."""
-    out = subprocess.run([PLAY, "--audio", "null", "--lyrics", "-q", path], check=True,
-                         capture_output=True, text=True).stdout
-    printed = [int(line.split(" ", 2)[1]) for line in out.splitlines() if line.startswith("lyric ")]
-    late, shown = [], set()
-    for pos in printed[1:]:
-        i = bisect.bisect_right(tags, pos) - 1
-        if i < 0:
+def lateness(lines, times):
+    late, early = [], 0
+    for line in lines:
+        if not line.startswith("lyric "):
             continue
-        late.append(pos - tags[i])
-        shown.add(i)
-    last = bisect.bisect_right(tags, printed[-1]) if printed else 0
-    # The full search at the start shows the first line already, before its tag.
-    first = max(bisect.bisect_right(tags, printed[0]) - 1, 0) if printed else 0
-    missed = sum(1 for i in range(first + 1, last) if i not in shown)
-    return late, missed
+        pos = int(line.split(" ")[1])
+        reached = [t for t in times if t <= pos]
+        if not reached:
+            early += 1  # a full search shows the first line before its tag
+            continue
+        late.append(pos - reached[-1])
+    return late, early
+
+
+def run(command, env):
+    return subprocess.run(command, capture_output=True, text=True, env=env, timeout=600).stdout.splitlines()
 
 
 def main():
-    tags = tag_times(DEMO)
-    late, missed = [], 0
-    for _ in range(RUNS):
-        run_late, run_missed = lateness(DEMO, tags)
-        late += run_late
-        missed += run_missed
-    print(f"program {PLAY}")
-    print(f"lines {len(late)} over {RUNS} run(s) of the demo, tags passed without a line {missed}")
-    if late:
-        print(f"lateness ms: median {statistics.median(late):.0f} mean {statistics.mean(late):.1f} "
-              f"worst {max(late)} best {min(late)}")
+    music = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "demo", "demo.mp3"))
+    times = tags(music)
+    with tempfile.TemporaryDirectory() as home:
+        env = dict(os.environ, VERSOLUNE_HOME=home, QT_QPA_PLATFORM="offscreen")
+        results = {
+            "versolune-play --lyrics": run([os.path.join(BUILD, "versolune-play"), "--audio", "null", "--lyrics",
+                                            music], env),
+        }
+        # The window plays the file, prints and is closed when the song has ended.
+        probe = subprocess.run([os.path.join(BUILD, "versolune-play"), "--info", music], capture_output=True,
+                               text=True).stdout
+        duration = int(probe.split("duration_ms=")[1].split()[0]) if "duration_ms=" in probe else 60000
+        results["versolune --print-lyrics"] = run(
+            [os.path.join(BUILD, "versolune"), "--audio", "null", "--print-lyrics", "--screenshot",
+             os.path.join(home, "end.png"), "--after", str(duration + 1500), music], env)
+    for name, lines in results.items():
+        late, early = lateness(lines, times)
+        if not late:
+            print("%-26s no lines printed" % name)
+            continue
+        print("%-26s %3d lines: lateness median %4d ms, worst %4d ms (%d shown before their tag)"
+              % (name, len(late), statistics.median(late), max(late), early))
 
 
 if __name__ == "__main__":

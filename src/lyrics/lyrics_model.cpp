@@ -106,22 +106,10 @@ void LyricsModel::LoadBytes(const std::string& bytes) {
     const size_t size = std::min(bytes.size(), kMaxLyricFileBytes);
 
     if (size >= 2 && b[0] == 0xFF && b[1] == 0xFE) {
-        // UTF-16LE after the byte-order mark; a pair of surrogates is one character.
+        // UTF-16LE after the byte-order mark; a byte left over at the end is ignored.
+        const std::wstring text = Utf16LeToWide(bytes.substr(2, (size - 2) & ~size_t{1}));
         std::wstring piece;
-        for (size_t i = 2; i + 1 < size;) {
-            uint32_t u = b[i] | (b[i + 1] << 8);
-            i += 2;
-            wchar_t c = static_cast<wchar_t>(u);
-            if (u >= 0xD800 && u <= 0xDFFF) {
-                c = 0xFFFD;
-                if (u < 0xDC00 && i + 1 < size) {
-                    uint32_t low = b[i] | (b[i + 1] << 8);
-                    if (low >= 0xDC00 && low <= 0xDFFF) {
-                        c = static_cast<wchar_t>(0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
-                        i += 2;
-                    }
-                }
-            }
+        for (wchar_t c : text) {
             piece.push_back(c);
             if (c == L'\n' || piece.size() == kLyricPieceChars) {
                 HandleLine(CutAtNul(piece));

@@ -19,6 +19,10 @@ constexpr StringEntry kStrings[] = {
     {15, L"Volume %d"},
     {18, L"Connecting..."},
     {19, L"Buffering...   %d%%"},
+    {40093, L"Hold on"},
+    {40095, L"Hold off"},
+    {40100, L"Can't find the correspondent lyric, please put the lyric of same name into the same folder of music file\n"},
+    {40110, L"Welcome To Versolune!"},
 };
 
 }  // namespace

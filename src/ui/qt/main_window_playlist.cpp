@@ -18,8 +18,6 @@ namespace vl {
 
 namespace {
 
-bool g_lastOpenSucceeded = false;
-
 // "*.mp3 *.MP3 ..." for the built-in audio extensions and those of the plug-ins.
 QString AudioFilter(PlayerEngine* engine) {
     QStringList patterns;
@@ -114,7 +112,7 @@ bool MainWindow::OpenEntry(int index) {
     InvalidateStreamInfo();
     engine->SetOutputSettings(settings->output);
     engine->SetStreamSettings(settings->stream);
-    if (index == GetCurrentIndex() && g_lastOpenSucceeded) return true;
+    if (index == GetCurrentIndex() && lastOpenSucceeded) return true;
 
     bool ok;
     if (IsUrl(entry->path)) {
@@ -133,7 +131,7 @@ bool MainWindow::OpenEntry(int index) {
     KillTimer(3);
     playlist.SetCurrentIndex(index);
     update();
-    g_lastOpenSucceeded = ok;
+    lastOpenSucceeded = ok;
     return ok;
 }
 
@@ -165,7 +163,7 @@ void MainWindow::CloseTrack() {
     Stop();
     engine->Close();
     // Nothing is open any more, so the next OpenEntry of the current entry opens it again.
-    g_lastOpenSucceeded = false;
+    lastOpenSucceeded = false;
 }
 
 void MainWindow::SeekTo(int ms) { engine->Seek(ms); }
