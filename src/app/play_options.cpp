@@ -31,8 +31,12 @@ const char kUsage[] =
     "  --titles             print stream titles (title TEXT) and the station once known\n"
     "  --timing             print the milliseconds from Play to the playing state (timing\n"
     "                       playing MS) and to the first audio buffer queued (timing buffer MS)\n"
-    "  --lyrics             print each lyric line of the LRC file beside a file as it becomes current\n"
-    "  --lrc                print the LRC lyrics of each file (time, text, second text), do not play\n"
+    "  --lyrics             print each lyric line as it becomes current (lyric MS TEXT)\n"
+    "  --words              with --lyrics: each word of enhanced lyrics as it starts (word MS TEXT)\n"
+    "  --lrc                print the lyrics of each file (time, text, second text), do not play;\n"
+    "                       time -1 for lyrics without times\n"
+    "  --lrc-source         with --lrc: first a line source KIND PATH (file, sylt, uslt, comment,\n"
+    "                       folder, none)\n"
     "  --list               print the playlist the arguments make (path, title), do not play\n"
     "  --download-lyrics    fetch each local file's lyrics from the lyrics service by its tags\n"
     "                       (the file name without a title tag) into the .lrc file beside it,\n"
@@ -95,6 +99,10 @@ int ParsePlayOptions(int argc, char** argv, PlayOptions& o) {
             o.lyrics = true;
         } else if (a == "--lrc") {
             o.lrc = true;
+        } else if (a == "--words") {
+            o.words = true;
+        } else if (a == "--lrc-source") {
+            o.lrcSource = true;
         } else if (a == "--list") {
             o.list = true;
         } else if (a == "--download-lyrics") {

@@ -15,6 +15,8 @@ struct PlayOptions {
     bool timing = false;
     bool lyrics = false;
     bool lrc = false;
+    bool words = false;      // with --lyrics: each word of enhanced lyrics as it starts
+    bool lrcSource = false;  // with --lrc: where each file's lyrics came from
     bool list = false;
     bool downloadLyrics = false;
     std::string lyricsServer;  // empty: the "LyricsServer" setting

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "lyrics/lyric_line_printer.h"
+#include "lyrics/qt/lyrics_app.h"
+#include "lyrics/qt/lyrics_window.h"
 #include "platform/files.h"
 #include "platform/screen_profile.h"
 #include "platform/text.h"
@@ -17,7 +20,6 @@
 #include "settings/qt/settings_dialogs_qt.h"
 #include "ui/command_line.h"
 #include "ui/qt/main_window.h"
-#include "ui/qt/player_app.h"
 
 namespace {
 
@@ -30,8 +32,12 @@ const char kUsage[] =
     "  --screen WxH@DPI     the device screen (default 240x320@96); the dpi scales the window\n"
     "  --screenshot PATH    save the window as a PNG image after --after MS, then close\n"
     "  --after MS           milliseconds of running before the screenshot (default 1000)\n"
+    "  --print-lyrics       print 'lyric POS_MS TEXT' (and 'second TEXT') on standard output\n"
+    "                       each time the current lyric line changes\n"
     "  --version            the version\n"
-    "  --help               this text\n";
+    "  --help               this text\n"
+    "A start with --screenshot or --print-lyrics runs on its own: it never hands over to a\n"
+    "running player.\n";
 
 int UsageError(const std::string& message) {
     std::fprintf(stderr, "versolune: %s\nTry 'versolune --help'.\n", message.c_str());
@@ -78,11 +84,14 @@ int main(int argc, char** argv) {
     std::vector<std::wstring> files;
     std::string screenshot;
     long afterMs = 1000;
+    bool printLyrics = false;
     bool options = true;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (options && a == "--") {
             options = false;
+        } else if (options && a == "--print-lyrics") {
+            printLyrics = true;
         } else if (options && (a == "--audio" || a == "--screen" || a == "--screenshot" || a == "--after")) {
             if (i + 1 >= argc) return UsageError(a + " needs a value");
             std::string value = argv[++i];
@@ -108,16 +117,21 @@ int main(int argc, char** argv) {
 
     vl::SettingsDialogsQt dialogs;
     vl::SetSettingsDialogs(&dialogs);
-    vl::PlayerApp player;
-    player.onStarted = [screenshot, afterMs](vl::MainWindow& window) {
+    vl::LyricsApp player;
+    player.standalone = !screenshot.empty() || printLyrics;
+    player.onStarted = [screenshot, afterMs, printLyrics](vl::MainWindow& window) {
         window.openLyricsSearch = [&window](int index) { vl::OpenLyricsSearch(window, index); };
-        if (!screenshot.empty()) {
-            QTimer::singleShot(static_cast<int>(afterMs), &window, [&window, screenshot] {
-                if (!window.grab().save(QString::fromStdString(screenshot), "PNG"))
-                    std::fprintf(stderr, "versolune: cannot write %s\n", screenshot.c_str());
-                window.close();
-            });
+        if (auto* lyricsWindow = dynamic_cast<vl::LyricsWindow*>(&window); lyricsWindow && printLyrics) {
+            lyricsWindow->onLyricLine = [](int positionMs, const vl::VisibleLine& line) {
+                vl::PrintLyricLine(stdout, positionMs, *line.line);
+            };
         }
+        if (screenshot.empty()) return;
+        QTimer::singleShot(static_cast<int>(afterMs), &window, [&window, screenshot] {
+            if (!window.grab().save(QString::fromStdString(screenshot), "PNG"))
+                std::fprintf(stderr, "versolune: cannot write %s\n", screenshot.c_str());
+            window.close();
+        });
     };
     int code = player.Run(vl::JoinCommandLine(files));
     vl::SetSettingsDialogs(nullptr);

@@ -269,7 +269,7 @@ void LyricsSearchDialog::ShowMessage(int id) {
 void LyricsSearchDialog::CloseDialog() {
     CancelRequest();
     if (downloaded && owner && owner->GetCurrentIndex() == entryIndex) {
-        if (PlaylistEntry* current = owner->GetEntry(entryIndex)) owner->lyrics.Load(current->path);
+        if (PlaylistEntry* current = owner->GetEntry(entryIndex)) owner->LoadLyricsOf(*current);
         owner->update();
     }
     hide();

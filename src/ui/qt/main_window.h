@@ -66,6 +66,9 @@ public:
     // commandLine: the start's arguments in the hand-over form (tokens, see SendCommandLine);
     // keepPosition 0 asks for the saved position. False when no window could be made.
     virtual bool Create(const std::wstring& commandLine, int keepPosition);
+    // The end of Create: the command line's files, else the default playlist with the resume
+    // point, and play at start-up.
+    virtual void StartPlaylist(const std::wstring& commandLine);
     // The accelerator table, in its order (made on first use).
     virtual const std::vector<Accelerator>& GetAccelerators();
     // A key addressed to this window: true when an accelerator took it.
@@ -184,6 +187,8 @@ public:
     virtual void ResetPlayed();
     virtual void EnsureCurrent();
     virtual bool Play(int index);
+    // The entry's lyrics from the first source that has them (file beside it, tags, folder).
+    void LoadLyricsOf(const PlaylistEntry& entry);
     virtual void Pause();
     virtual void Stop();
     virtual PlaylistEntry* GetEntry(int index);
@@ -284,6 +289,8 @@ private:
     WindowMessageSink messageSink;
     QBasicTimer timers[kMaxTimerId + 1];
     bool closed = false;
+    // The last OpenEntry opened its entry: opening the current entry again keeps it as it is.
+    bool lastOpenSucceeded = false;
 };
 
 }  // namespace vl
