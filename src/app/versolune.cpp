@@ -9,15 +9,18 @@
 #include <string>
 #include <vector>
 
+#include "lyrics/lyric_line_printer.h"
+#include "lyrics/qt/lyrics_app.h"
+#include "lyrics/qt/lyrics_window.h"
 #include "platform/files.h"
 #include "platform/screen_profile.h"
 #include "platform/text.h"
 #include "platform/wave_out.h"
 #include "lyrics/qt/lyrics_option_pages.h"
+#include "lyrics/qt/lyrics_search_dialog.h"
 #include "ui/qt/dialog_screenshot.h"
 #include "ui/command_line.h"
 #include "ui/qt/main_window.h"
-#include "ui/qt/player_app.h"
 
 namespace {
 
@@ -32,8 +35,12 @@ const char kUsage[] =
     "  --after MS           milliseconds of running before the screenshot (default 1000)\n"
     "  --screenshot-dialog NAME  with --screenshot: open the dialog NAME over the window as the\n"
     "                       user would, save it, close it without applying anything and exit\n"
+    "  --print-lyrics       print 'lyric POS_MS TEXT' (and 'second TEXT') on standard output\n"
+    "                       each time the current lyric line changes\n"
     "  --version            the version\n"
-    "  --help               this text\n";
+    "  --help               this text\n"
+    "A start with --screenshot or --print-lyrics runs on its own: it never hands over to a\n"
+    "running player.\n";
 
 int UsageError(const std::string& message) {
     std::fprintf(stderr, "versolune: %s\nTry 'versolune --help'.\n", message.c_str());
@@ -82,11 +89,14 @@ int main(int argc, char** argv) {
     std::string screenshot;
     const vl::DialogShot* dialogShot = nullptr;
     long afterMs = 1000;
+    bool printLyrics = false;
     bool options = true;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (options && a == "--") {
             options = false;
+        } else if (options && a == "--print-lyrics") {
+            printLyrics = true;
         } else if (options && (a == "--audio" || a == "--screen" || a == "--screenshot" || a == "--after" ||
                                 a == "--screenshot-dialog")) {
             if (i + 1 >= argc) return UsageError(a + " needs a value");
@@ -117,23 +127,29 @@ int main(int argc, char** argv) {
     vl::LyricsSettingsDialogsQt dialogs;
     vl::SetSettingsDialogs(&dialogs);
     if (dialogShot && screenshot.empty()) return UsageError("--screenshot-dialog needs --screenshot PATH");
-    vl::PlayerApp player;
+    vl::LyricsApp player;
+    player.standalone = !screenshot.empty() || printLyrics;
     int shotCode = 0;
-    if (dialogShot) {
-        player.onStarted = [dialogShot, screenshot, &shotCode](vl::MainWindow& window) {
+    player.onStarted = [dialogShot, screenshot, afterMs, printLyrics, &shotCode](vl::MainWindow& window) {
+        window.openLyricsSearch = [&window](int index) { vl::OpenLyricsSearch(window, index); };
+        if (auto* lyricsWindow = dynamic_cast<vl::LyricsWindow*>(&window); lyricsWindow && printLyrics) {
+            lyricsWindow->onLyricLine = [](int positionMs, const vl::VisibleLine& line) {
+                vl::PrintLyricLine(stdout, positionMs, *line.line);
+            };
+        }
+        if (dialogShot) {
             QTimer::singleShot(0, &window, [&window, dialogShot, screenshot, &shotCode] {
                 shotCode = vl::TakeDialogShot(window, *dialogShot, QString::fromStdString(screenshot));
             });
-        };
-    } else if (!screenshot.empty()) {
-        player.onStarted = [screenshot, afterMs](vl::MainWindow& window) {
-            QTimer::singleShot(static_cast<int>(afterMs), &window, [&window, screenshot] {
-                if (!window.grab().save(QString::fromStdString(screenshot), "PNG"))
-                    std::fprintf(stderr, "versolune: cannot write %s\n", screenshot.c_str());
-                window.close();
-            });
-        };
-    }
+            return;
+        }
+        if (screenshot.empty()) return;
+        QTimer::singleShot(static_cast<int>(afterMs), &window, [&window, screenshot] {
+            if (!window.grab().save(QString::fromStdString(screenshot), "PNG"))
+                std::fprintf(stderr, "versolune: cannot write %s\n", screenshot.c_str());
+            window.close();
+        });
+    };
     int code = player.Run(vl::JoinCommandLine(files));
     vl::SetSettingsDialogs(nullptr);
     return code != 0 ? code : shotCode;

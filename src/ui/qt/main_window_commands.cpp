@@ -35,7 +35,8 @@ struct MenuItem {
 constexpr MenuItem kWindowMenuItems[] = {
     {IDM_OPEN_FILE, "Open File"},       {IDM_ADD_FILE, "Add File"},
     {IDM_OPEN_URL, "Open URL"},         {IDM_MODIFY_PLAYLIST, "Modify Playlist"},
-    {IDM_SAVE_PLAYLIST, "Save Playlist"}, {0, nullptr},
+    {IDM_SAVE_PLAYLIST, "Save Playlist"}, {IDM_DOWNLOAD_LYRICS, "Download Lyrics..."},
+    {0, nullptr},
     {IDM_PLAY_PAUSE, "Play/Pause"},     {IDM_STOP, "Stop"},
     {IDM_PREVIOUS, "Previous"},         {IDM_NEXT, "Next"},
     {IDM_REWIND, "Rew"},                {IDM_FORWARD, "FF"},
@@ -130,6 +131,7 @@ int MainWindow::OnCommand(int id) {
     case IDM_SLEEP_TIMER: CmdSleepTimer(); break;
     case IDM_REWIND: CmdRewind(); break;
     case IDM_FORWARD: CmdForward(); break;
+    case IDM_DOWNLOAD_LYRICS: CmdDownloadLyrics(); break;
     default: return 0;
     }
     return 0;
@@ -279,6 +281,12 @@ void MainWindow::CmdSleepTimer() {
     } else {
         KillTimer(8);
     }
+}
+
+void MainWindow::CmdDownloadLyrics() {
+    int index = GetCurrentIndex();
+    if (index < 0 && GetEntryCount() > 0) index = 0;
+    if (index >= 0 && openLyricsSearch) openLyricsSearch(index);
 }
 
 // ---------------------------------------------------------------- menus and tray

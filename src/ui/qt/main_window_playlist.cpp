@@ -5,6 +5,7 @@
 #include <QFileDialog>
 
 #include "engine/player_engine.h"
+#include "lyrics/lyrics_sources.h"
 #include "platform/files.h"
 #include "settings/known_extensions.h"
 #include "settings/player_settings.h"
@@ -17,8 +18,6 @@
 namespace vl {
 
 namespace {
-
-bool g_lastOpenSucceeded = false;
 
 // "*.mp3 *.MP3 ..." for the built-in audio extensions and those of the plug-ins.
 QString AudioFilter(PlayerEngine* engine) {
@@ -114,18 +113,18 @@ bool MainWindow::OpenEntry(int index) {
     InvalidateStreamInfo();
     engine->SetOutputSettings(settings->output);
     engine->SetStreamSettings(settings->stream);
-    if (index == GetCurrentIndex() && g_lastOpenSucceeded) return true;
+    if (index == GetCurrentIndex() && lastOpenSucceeded) return true;
 
     bool ok;
     if (IsUrl(entry->path)) {
         ok = engine->OpenStream(entry->path);
     } else {
         ok = engine->Open(entry->path);
-        if (ok) lyrics.Load(entry->path);
     }
     if (ok) {
         engine->GetTrackInfo(entry->trackInfo);
         engine->GetTagInfo(entry->tags);
+        if (!IsUrl(entry->path)) LoadLyricsOf(*entry);
         SyncPlaylistOptions();
         playlist.MarkOpened(index);
     }
@@ -133,15 +132,19 @@ bool MainWindow::OpenEntry(int index) {
     KillTimer(3);
     playlist.SetCurrentIndex(index);
     update();
-    g_lastOpenSucceeded = ok;
+    lastOpenSucceeded = ok;
     return ok;
+}
+
+void MainWindow::LoadLyricsOf(const PlaylistEntry& entry) {
+    LoadLyricsFor(lyrics, entry.path, &entry.tags, LyricsFolderSetting());
 }
 
 bool MainWindow::Play(int index) {
     int current = GetCurrentIndex();
     if (index == -1 || index == current) {
         PlaylistEntry* entry = GetEntry(index == -1 ? current : index);
-        if (!lyrics.IsLoaded() && entry && !IsUrl(entry->path)) lyrics.Load(entry->path);
+        if (!lyrics.IsLoaded() && entry && !IsUrl(entry->path)) LoadLyricsOf(*entry);
     } else if (!OpenEntry(index)) {
         return false;
     }
@@ -165,7 +168,7 @@ void MainWindow::CloseTrack() {
     Stop();
     engine->Close();
     // Nothing is open any more, so the next OpenEntry of the current entry opens it again.
-    g_lastOpenSucceeded = false;
+    lastOpenSucceeded = false;
 }
 
 void MainWindow::SeekTo(int ms) { engine->Seek(ms); }
