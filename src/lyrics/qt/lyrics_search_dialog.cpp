@@ -18,6 +18,7 @@
 #include "lyrics/lyrics_model.h"
 #include "lyrics/lyrics_settings.h"
 #include "platform/screen_profile.h"
+#include "settings/qt/dialog_conventions.h"
 #include "settings/qt/settings_dialogs_qt.h"
 #include "ui/qt/main_window.h"
 #include "ui/string_table.h"
@@ -78,7 +79,7 @@ LyricsSearchDialog::LyricsSearchDialog(MainWindow* window) : QDialog(window), ow
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, ScaleY(kMargin));
     layout->setSpacing(ScaleY(2));
-    AddDialogTitle(*this, QStringLiteral("Search Lyrics"))->setContentsMargins(ScaleX(kMargin), ScaleY(2), 0, 0);
+    AddTitleRow(*this, *layout, QStringLiteral("Search Lyrics"))->setContentsMargins(ScaleX(kMargin), ScaleY(2), 0, 0);
 
     client_ = new QWidget(this);
     client_->installEventFilter(this);
@@ -310,7 +311,7 @@ LyricsAccountDialog::LyricsAccountDialog(const LyricsAccount& account, QWidget* 
     setModal(true);
     UseScaledFont(*this);
     auto* layout = new QVBoxLayout(this);
-    AddDialogTitle(*this, QStringLiteral("Lyrics Service Account"));
+    AddTitleRow(*this, *layout, QStringLiteral("Lyrics Service Account"));
     auto* form = new QFormLayout();
     server_ = new QLineEdit(QString::fromStdWString(account.server), this);
     server_->setObjectName(QStringLiteral("LyricsServer"));
