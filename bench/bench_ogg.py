@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""Ogg Vorbis decoding speed of versolune-play (Tremor, integer) against oggdec (libvorbis) and
-ffmpeg on the same generated 3-minute stereo file (the MPEG benchmark's
-music, oggenc -q 2), in one run. Prints CPU seconds
-(user + system), multiples of real time and ratios to oggdec. (Peak memory is left out: the
-children's maximum resident size counts the forked Python image before exec.)
+"""Ogg Vorbis decoding speed of versolune-play (Tremor, integer) against a bare Tremor loop (the
+fair floor: the same library with nothing around it), oggdec (floating-point libvorbis) and
+ffmpeg on the same generated 3-minute stereo file (the MPEG benchmark's music, oggenc -q 2), in
+one run. Prints CPU seconds (user + system), multiples of real time and ratios to the bare
+Tremor loop. (Peak memory is left out: the children's maximum resident size counts the forked
+Python image before exec.)
 
 usage: bench/bench_ogg.py [BUILD_DIR]   (default: build)
 """
@@ -30,7 +31,9 @@ def make_fixture():
 def main():
     make_fixture()
     play = os.path.join(BUILD, "versolune-play")
+    bare = os.path.join(BUILD, "bench", "bench_bare_tremor")
     rows = [
+        ("bare Tremor loop", [bare, OGG]),
         ("oggdec -o /dev/null", ["oggdec", "-Q", "-o", "/dev/null", OGG]),
         ("versolune-play --audio null-fast", [play, "--audio", "null-fast", "-q", OGG]),
         ("ffmpeg -f null", ["ffmpeg", "-v", "quiet", "-i", OGG, "-f", "null", "-"]),
@@ -38,9 +41,9 @@ def main():
     results = [(name,) + cpu_of(cmd) for name, cmd in rows]
     base = results[0][1]
     print(f"3-minute Ogg Vorbis file, {os.path.getsize(OGG) // 1024} KiB, best of {REPEAT} runs")
-    print(f"{'decoder':34} {'cpu s':>7} {'x real time':>12} {'vs oggdec':>10}")
+    print(f"{'decoder':34} {'cpu s':>7} {'x real time':>12} {'vs bare Tremor':>15}")
     for name, cpu, _wall, _rss in results:
-        print(f"{name:34} {cpu:7.3f} {SECONDS / cpu:12.1f} {cpu / base:10.2f}")
+        print(f"{name:34} {cpu:7.3f} {SECONDS / cpu:12.1f} {cpu / base:15.2f}")
 
 
 if __name__ == "__main__":

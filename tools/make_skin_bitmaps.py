@@ -334,6 +334,29 @@ def mark():
     return cv
 
 
+def toolbar_strip(ink, accent):
+    """The lyrics window's toolbar: add file, up, down, delete, lyrics mode (16 x 16 cells)."""
+    cv = Canvas(5 * 16, 16)
+    # add: a plus
+    cv.rect(7, 3, 2, 10, accent)
+    cv.rect(3, 7, 10, 2, accent)
+    # up and down: arrows with a stem
+    cv.polygon([(8, 2), (14, 8), (2, 8)], ink, 16, 0)
+    cv.rect(16 + 6, 8, 4, 6, ink)
+    cv.polygon([(8, 14), (14, 8), (2, 8)], ink, 32, 0)
+    cv.rect(32 + 6, 2, 4, 6, ink)
+    # delete: a cross
+    red = (200, 40, 40, 255)
+    for i in range(10):
+        for d in (0, 1):
+            cv.put(48 + 3 + i + d, 3 + i, red)
+            cv.put(48 + 12 - i + d, 3 + i, red)
+    # lyrics mode: lines of text, one highlighted
+    for i, w in enumerate((10, 12, 8, 11)):
+        cv.rect(64 + 2, 3 + 3 * i, w, 2, accent if i == 1 else ink)
+    return cv
+
+
 def builtin():
     out = os.path.join(ROOT, "src", "resources", "bitmaps")
     lcd_ink = (24, 40, 8, 255)
@@ -353,6 +376,7 @@ def builtin():
         173: mark(),
         163: slider_thumb(),
         127: command_bar_strip((30, 34, 44, 255)),
+        133: toolbar_strip((30, 34, 44, 255), (30, 110, 200, 255)),
     }
     for number, cv in strips.items():
         write(os.path.join(out, "%d.png" % number), png_bytes(cv, False))

@@ -1,20 +1,22 @@
 #include "engine/player_engine.h"
 
-#include <cmath>
 #include <cstring>
 
 #include "engine/input/mpeg_decoder.h"
-#include "engine/input/mpeg_input.h"
+#include "engine/input/net_stream_reader.h"
 #include "engine/input/ogg_input.h"
+#include "engine/input/ogg_stream_decoder.h"
 #include "engine/input/plugin_host.h"
-#include "engine/input/stream_playback.h"
+#include "engine/input/source.h"
 #include "engine/input/tags.h"
 #include "engine/input/wav_input.h"
-#include "engine/input/net_stream_reader.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 
 namespace vl {
+
+void MpegDecoderDeleter::operator()(MpegDecoder* decoder) const { decoder->Destroy(); }
+void OggStreamDeleter::operator()(OggStreamDecoder* decoder) const { OggStreamDecoder::Destroy(decoder); }
 
 PlayerEngine::PlayerEngine() : streamReader(std::make_unique<NetStreamReader>()) {
     slotEq = DefaultEqualizer();
@@ -59,10 +61,12 @@ bool PlayerEngine::Open(const std::wstring& newPath) {
     atTrackStart = 1;
     // The decoder plug-ins open files themselves: a FIFO must not reach them.
     if (newPath.empty() || !IsRegularFile(newPath)) return false;
-    if (OpenPluginFile(*this, newPath) || OpenMpeg(*this, newPath) || OpenOgg(*this, newPath) ||
-        OpenWav(*this, newPath)) {
-        path = newPath;
-        return true;
+    for (const SourceOps* const* input = kFileInputs; *input; ++input) {
+        if ((*input)->open(*this, newPath)) {
+            path = newPath;
+            sourceType = (*input)->type;
+            return true;
+        }
     }
     Close();
     return false;
@@ -85,11 +89,9 @@ void PlayerEngine::Close() {
 }
 
 void PlayerEngine::CloseSource() {
-    ClosePluginFile(*this);
     fileReader.Close();
-    streamReader->Reset();
-    CloseOgg(*this);
-    CloseWav(*this);
+    for (const SourceOps* const* source = kSources; *source; ++source)
+        if ((*source)->close) (*source)->close(*this);
     streamFormat = 0;
     streamState = kStreamNone;
     format = FormatRecord{};
@@ -185,7 +187,8 @@ bool PlayerEngine::Seek(int ms) {
     if (sourceType == kSourceNone) return false;
     if (ms < 0) ms = 0;
     if (ms >= GetDuration()) return false;
-    bool ok = SeekSource(ms);
+    const SourceOps& source = Source();
+    bool ok = source.seek && source.seek(*this, ms);
     atTrackStart = startSample == 0 ? 1 : 0;
     if (ok) {
         sentSamples = 0;
@@ -195,14 +198,10 @@ bool PlayerEngine::Seek(int ms) {
     return ok;
 }
 
-bool PlayerEngine::SeekSource(int ms) {
-    switch (sourceType.load()) {
-        case kSourcePlugin: return SeekPlugin(*this, ms);
-        case kSourceMpeg: return SeekMpeg(*this, ms);
-        case kSourceOgg: return SeekOgg(*this, ms);
-        case kSourceWav: return SeekWav(*this, ms);
-        default: return false;
-    }
+void PlayerEngine::SeekReached(uint32_t frame) {
+    seekRequested = 1;
+    startSample = frame;
+    output.Reset();
 }
 
 bool PlayerEngine::SeekForward(int ms) {
@@ -232,19 +231,14 @@ void PlayerEngine::GetTrackInfo(TrackInfo& info) {
 
 bool PlayerEngine::GetTagInfo(TagInfo& tags) {
     Locked lock(engineLock);
-    switch (sourceType.load()) {
-        case kSourceMpeg: return ReadId3v1(path, tags);
-        case kSourceOgg: return GetOggTags(*this, tags);
-        case kSourcePlugin: return GetPluginTags(*this, tags);
-        default: return false;
-    }
+    const SourceOps& source = Source();
+    return source.getTags && source.getTags(*this, tags);
 }
 
 bool PlayerEngine::ReadFileTags(const std::wstring& file, TagInfo& tags) {
     if (!IsRegularFile(file)) return false;
-    if (ReadPluginFileTags(*this, file, tags)) return true;
-    if (ReadOggFileTags(file, tags)) return true;
-    if (IsMpegFile(file)) return ReadId3v1(file, tags);
+    for (const SourceOps* const* reader = kTagReaders; *reader; ++reader)
+        if ((*reader)->readFileTags(*this, file, tags)) return true;
     return false;
 }
 
@@ -257,35 +251,22 @@ const VlDecoderRecord* PlayerEngine::GetPlugin(int index) const {
     return plugins[static_cast<size_t>(index)]->record;
 }
 
+uint32_t PlayerEngine::GetPluginCaps(int index) const {
+    if (index < 0 || index >= static_cast<int>(plugins.size())) return 0;
+    return plugins[static_cast<size_t>(index)]->caps;
+}
+
 // ---------------------------------------------------------------- settings
 
 void PlayerEngine::SetEqualizer(const EqualizerParams& params) {
     eq = params;
-    SetSlotEqualizer(*this, params);
-    eqEnabled = params.enable;
-    preamp = params.preamp;
-    preampGain = static_cast<int>(std::pow(10.0, (params.preamp - 31) * (-20.0 / 31.0) * 0.05) * 256.0);
+    {
+        std::lock_guard<std::mutex> lock(slotMutex);
+        slotEq = params;
+        if (mpegDecoder) mpegDecoder->SetEqualizer(params);
+    }
+    effects.SetEqualizer(params);
     SetPluginEqualizer(*this, params);
-}
-
-void PlayerEngine::SetEffect(int kind, const EffectParams& params) {
-    switch (kind) {
-        case kEffectReverb: reverb.SetParams(params); break;
-        case kEffectEcho: echo.SetParams(params); break;
-        case kEffectSurround: surround.SetParams(params); break;
-        case kEffectChorus3D: chorus.SetParams(params); break;
-        default: break;
-    }
-}
-
-void PlayerEngine::GetEffect(int kind, EffectParams& params) {
-    switch (kind) {
-        case kEffectReverb: reverb.GetParams(params); break;
-        case kEffectEcho: echo.GetParams(params); break;
-        case kEffectSurround: surround.GetParams(params); break;
-        case kEffectChorus3D: chorus.GetParams(params); break;
-        default: break;
-    }
 }
 
 bool PlayerEngine::SetOutputSettings(const OutputSettings& settings) {
@@ -351,15 +332,17 @@ int PlayerEngine::GetStreamBuffered() {
 
 // ---------------------------------------------------------------- the decode thread
 
+const SourceOps& PlayerEngine::Source() const { return FindSource(sourceType); }
+
 int PlayerEngine::OutputBits() const {
-    if (sourceType == kSourceWav) return WavBitsPerSample(*this);
-    if (sourceType == kSourcePlugin) return pluginBits > 0 ? pluginBits : 16;
-    return 16;
+    const SourceOps& source = Source();
+    return source.outputBits ? source.outputBits(*this) : 16;
 }
 
 void PlayerEngine::DecodeThread() {
-    if (sourceType == kSourceStream) {
-        StreamDecodeThread(*this);
+    const SourceOps& source = Source();
+    if (source.run) {
+        source.run(*this);
         return;
     }
     if (playState != kStarting) SetPlayState(kStarting, 0);
@@ -369,7 +352,7 @@ void PlayerEngine::DecodeThread() {
     }
     if (playState != kPlaying) SetPlayState(kPlaying, 0);
     for (;;) {
-        int result = RunDecodeStep();
+        int result = source.decodeStep ? source.decodeStep(*this) : kDecodeError;
         if (result == kDecodeEnded) {
             if (FinishPlayback(true, false)) return;
         } else if (result == kDecodeStopped) {
@@ -379,16 +362,6 @@ void PlayerEngine::DecodeThread() {
             FinishPlayback(false, true);
             return;
         }
-    }
-}
-
-int PlayerEngine::RunDecodeStep() {
-    switch (sourceType.load()) {
-        case kSourceMpeg: return DecodeStepMpeg(*this);
-        case kSourceOgg: return DecodeStepOgg(*this);
-        case kSourceWav: return DecodeStepWav(*this);
-        case kSourcePlugin: return DecodeStepPlugin(*this);
-        default: return kDecodeError;
     }
 }
 
@@ -405,11 +378,8 @@ bool PlayerEngine::StartOutput() {
         if (output.OpenDevice(format.channels, format.sampleRate, bits)) {
             outputBufferSize = output.BufferSize();
             output.Start(true);
-            if (CreateSlotDecoder(*this)) {
-                bassBoost.Prepare(format.channels, format.sampleRate);
-                echo.Prepare(format.channels, format.sampleRate);
-                reverb.Prepare(format.channels, format.sampleRate);
-                if (format.channels == 2) chorus.Prepare(format.sampleRate);
+            if (CreateSlotDecoder()) {
+                effects.Prepare(format.channels, format.sampleRate);
                 prebufferWait = 1;
                 stopRequested = 0;
                 SetDecodePriority(THREAD_PRIORITY_BELOW_NORMAL);
@@ -421,20 +391,67 @@ bool PlayerEngine::StartOutput() {
     return ok;
 }
 
-void PlayerEngine::ApplyPreampIfEnabled(uint8_t* data, uint32_t length, int bits) {
-    if (eqEnabled) AudioOutput::ApplyPreamp(data, length, preampGain, bits);
+// ---------------------------------------------------------------- the inputs' door
+
+bool PlayerEngine::CreateSlotDecoder() {
+    MpegDecoder* decoder = MpegDecoder::Create();
+    std::lock_guard<std::mutex> lock(slotMutex);
+    if (decoder) decoder->SetEqualizer(slotEq);
+    mpegDecoder.reset(decoder);
+    return decoder != nullptr;
 }
 
-void PlayerEngine::ResetForSeek() {
+void PlayerEngine::DestroySlotDecoder() {
+    std::lock_guard<std::mutex> lock(slotMutex);
+    mpegDecoder.reset();
+}
+
+bool PlayerEngine::ResetSlotDecoder() {
+    DestroySlotDecoder();
+    return CreateSlotDecoder();
+}
+
+bool PlayerEngine::EnsurePendingBuffer() {
+    if (!pendingBuffer) {
+        pendingBuffer = output.GetFreeBuffer();
+        pendingFree = outputBufferSize;
+    }
+    return pendingBuffer != nullptr;
+}
+
+uint8_t* PlayerEngine::PendingSpace() const {
+    return pendingBuffer ? pendingBuffer->lpData + (outputBufferSize - pendingFree) : nullptr;
+}
+
+void PlayerEngine::CommitPending(uint32_t bytes, bool preamp) {
+    if (!pendingBuffer) return;
+    if (bytes > pendingFree) bytes = pendingFree;
+    if (preamp) effects.ApplyPreamp(PendingSpace(), bytes, OutputBits());
+    pendingFree -= bytes;
+}
+
+void PlayerEngine::SubmitPending() {
+    if (!pendingBuffer) return;
+    WaveHeader* buffer = pendingBuffer;
+    const uint32_t length = outputBufferSize - pendingFree;
+    pendingBuffer = nullptr;
+    pendingFree = 0;
+    SubmitBuffer(buffer, length);
+}
+
+DecodePass PlayerEngine::BeginDecodePass() {
+    decodeLock.Acquire();
+    if (!seekRequested) return DecodePass::kRun;
     if (playState == kPlaying) prebufferWait = 1;
-    reverb.ClearLine();
-    echo.ClearLine();
-    bassBoost.ClearHistory();
-    chorus.Reset();
+    effects.ClearForSeek();
     output.Reset();
     seekRequested = 0;
     pendingBuffer = nullptr;
     pendingFree = 0;
+    const SourceOps& source = Source();
+    const bool ok = !source.clearForSeek || source.clearForSeek(*this);
+    decodeLock.Release();
+    return ok ? DecodePass::kSeeked : DecodePass::kFailed;
 }
 
 void PlayerEngine::SubmitBuffer(WaveHeader* buffer, uint32_t length) {
@@ -485,13 +502,7 @@ void PlayerEngine::SubmitBuffer(WaveHeader* buffer, uint32_t length) {
 
     buffer->dwBufferLength = length;
     buffer->dwBytesRecorded = length;
-    if (channels == 2) {
-        chorus.Process(bits, buffer->lpData, length);
-        surround.Process(bits, buffer->lpData, length);
-    }
-    bassBoost.Process(bits, buffer->lpData, length);
-    echo.Process(bits, buffer->lpData, length);
-    reverb.Process(bits, buffer->lpData, length);
+    effects.Process(bits, channels, buffer->lpData, length);
 
     PostMessage(WM_ENGINE_PEAKS, static_cast<uintptr_t>(output.PeakLeft()), output.PeakRight());
     output.QueueBuffer(buffer);
@@ -515,11 +526,7 @@ void PlayerEngine::ReleasePrebuffer() {
 
 bool PlayerEngine::FinishPlayback(bool drain, bool failed) {
     if (drain) {
-        if (pendingBuffer) {
-            SubmitBuffer(pendingBuffer, outputBufferSize - pendingFree);
-            pendingBuffer = nullptr;
-            pendingFree = 0;
-        }
+        SubmitPending();
         while (!output.AllPlayed()) {
             ReleasePrebuffer();
             Sleep(1);
@@ -530,11 +537,8 @@ bool PlayerEngine::FinishPlayback(bool drain, bool failed) {
     }
     runEnding = 1;
     output.StopOutput();
-    echo.Release();
-    reverb.Release();
-    bassBoost.Release();
-    chorus.Release();
-    DestroySlotDecoder(*this);
+    effects.Release();
+    DestroySlotDecoder();
     if (!outputSettings.alwaysOpenDev || failed) output.CloseDevice();
     if (sourceType == kSourceStream) {
         streamReader->Close();
@@ -546,21 +550,11 @@ bool PlayerEngine::FinishPlayback(bool drain, bool failed) {
     prebufferWait = 0;
     stopRequested = 0;
     seekRequested = 0;
-    RewindSource();
+    const SourceOps& source = Source();
+    if (source.rewind) source.rewind(*this);
     PostMessage(WM_ENGINE_PEAKS, 0, 0);
     if (playState != kStopped) SetPlayState(kStopped, failed ? 1 : 0);
     return true;
-}
-
-void PlayerEngine::RewindSource() {
-    switch (sourceType.load()) {
-        case kSourceMpeg: RewindMpeg(*this); break;
-        case kSourceOgg: RewindOgg(*this); break;
-        case kSourceWav: RewindWav(*this); break;
-        case kSourcePlugin: RewindPlugin(*this); break;
-        case kSourceStream: RewindStream(*this); break;
-        default: break;
-    }
 }
 
 }  // namespace vl

@@ -17,11 +17,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/output/audio_output.h"
-#include "engine/effects/bass_boost.h"
-#include "engine/effects/delay_effect.h"
+#include <mutex>
+
+#include "engine/effects/effect_chain.h"
 #include "engine/input/file_reader.h"
-#include "engine/effects/spatial_effects.h"
+#include "engine/output/audio_output.h"
 #include "engine/types.h"
 #include "platform/critical_section.h"
 #include "platform/message_sink.h"
@@ -35,9 +35,17 @@ struct WavState;
 struct OggFile;
 class OggStreamDecoder;
 struct PluginEntry;
+struct SourceOps;
 
 // Decode step results.
 enum DecodeResult { kDecodeEnded = 0, kDecodeStopped = 1, kDecodeError = 2 };
+
+// Start of one read-and-decode pass (BeginDecodePass).
+enum class DecodePass { kRun, kSeeked, kFailed };
+
+struct MpegDecoderDeleter { void operator()(MpegDecoder* decoder) const; };
+struct OggFileDeleter { void operator()(OggFile* file) const; };
+struct OggStreamDeleter { void operator()(OggStreamDecoder* decoder) const; };
 
 class PlayerEngine {
 public:
@@ -65,10 +73,10 @@ public:
     bool ReadFileTags(const std::wstring& path, TagInfo& tags);
     void SetEqualizer(const EqualizerParams& params);
     void GetEqualizer(EqualizerParams& params) const { params = eq; }
-    void SetEffect(int kind, const EffectParams& params);
-    void GetEffect(int kind, EffectParams& params);
-    void SetBassBoost(int level) { bassBoost.SetLevel(level); }
-    int GetBassBoost() const { return bassBoost.GetLevel(); }
+    void SetEffect(int kind, const EffectParams& params) { effects.SetParams(kind, params); }
+    void GetEffect(int kind, EffectParams& params) { effects.GetParams(kind, params); }
+    void SetBassBoost(int level) { effects.SetBassBoost(level); }
+    int GetBassBoost() const { return effects.GetBassBoost(); }
     bool SetOutputSettings(const OutputSettings& settings);
     void GetOutputSettings(OutputSettings& settings) const { settings = outputSettings; }
     void SetPeakMeter(bool on) { output.SetPeakMeter(on); }
@@ -83,6 +91,8 @@ public:
     int GetStreamBuffered();
     int GetPluginCount() const;
     const VlDecoderRecord* GetPlugin(int index) const;
+    // The VL_CAP_* flags the plug-in announced when it loaded; 0 for an index out of range.
+    uint32_t GetPluginCaps(int index) const;
     static void GetGenreName(int index, std::wstring& out);
     std::wstring GetPath() {
         Locked lock(engineLock);
@@ -90,44 +100,44 @@ public:
     }
     int GetSourceType() const { return sourceType; }
 
-    // ---- used by the inputs on the decode thread ----
-    WaveHeader* GetFreeBuffer() { return output.GetFreeBuffer(); }
-    // Takes a free ring buffer as the pending buffer when there is none (waits while the ring
-    // is full); false when the output has no ring.
-    bool EnsurePendingBuffer() {
-        if (!pendingBuffer) {
-            pendingBuffer = GetFreeBuffer();
-            pendingFree = outputBufferSize;
-        }
-        return pendingBuffer != nullptr;
-    }
-    // Queues one filled output buffer (length bytes of PCM) through the effect chain.
-    void SubmitBuffer(WaveHeader* buffer, uint32_t length);
+    // ---- the inputs' door to the engine, on the decode thread ----
+    // A pending output buffer to fill: takes a free ring buffer when there is none (waits while
+    // the ring is full); false when the output has no ring (stopped or closed).
+    bool EnsurePendingBuffer();
+    bool HasPendingBuffer() const { return pendingBuffer != nullptr; }
+    // Where the next decoded bytes go, and how many still fit (0 without a pending buffer).
+    uint8_t* PendingSpace() const;
+    uint32_t PendingRoom() const { return pendingBuffer ? pendingFree : 0; }
+    // Counts bytes written at PendingSpace (cut to the room); with preamp, the equalizer's
+    // preamp is applied to them first (inputs that do not equalize themselves).
+    void CommitPending(uint32_t bytes, bool preamp);
+    // Hands the pending buffer, with the bytes committed, through the effects to the output.
+    void SubmitPending();
+    // Takes decodeLock for one read-and-decode pass. When a seek arrived, runs the seek
+    // reaction (queued output discarded, effects and the input's decoder cleared, prebuffer
+    // held again) and releases the lock: kSeeked, or kFailed when the input cannot go on.
+    DecodePass BeginDecodePass();
+    void EndDecodePass() { decodeLock.Release(); }
+    // An input's seek reached this sample frame: the decode thread restarts from there.
+    void SeekReached(uint32_t frame);
     // Ends a run; false when a seek arrived while draining (decoding goes on).
     bool FinishPlayback(bool drain, bool failed);
-    // The seek reaction every decode step shares: discard queued output, reset the effects
-    // and hold the output until the prebuffer is full again. Caller holds decodeLock.
-    void ResetForSeek();
-    void ApplyPreampIfEnabled(uint8_t* data, uint32_t length, int bits);
     int OutputBits() const;
-    void SetDecodePriority(int priority) { decodeThread.SetPriority(priority); }
     void PostMessage(unsigned message, uintptr_t wParam, intptr_t lParam);
     // Opens the output for the source's format and prepares the effects (the run's start).
     bool StartOutput();
     // Releases the held output once the prebuffer is full, unless a Pause came first.
     void ReleasePrebuffer();
+    // The decoder slot (MPEG): create/destroy/reset the live decoder with the slot's equalizer.
+    bool CreateSlotDecoder();
+    void DestroySlotDecoder();
+    bool ResetSlotDecoder();
+    MpegDecoder* SlotDecoder() const { return mpegDecoder.get(); }
 
     // ---- state shared with the inputs ----
     FileReader fileReader;
     std::unique_ptr<NetStreamReader> streamReader;
-    MpegDecoder* mpegDecoder = nullptr;  // exists during a play run
-    EqualizerParams slotEq;              // the decoder slot's copy
-    std::mutex slotLock;                 // slotEq and the decoder pointer against SetEqualizer
-    DelayEffect reverb{DelayEffect::kReverb};
-    DelayEffect echo{DelayEffect::kEcho};
-    Surround surround;
-    BassBoost bassBoost;
-    Chorus3D chorus;
+    EffectChain effects;
     AudioOutput output;
     std::atomic<MessageSink*> notify{nullptr};
     std::wstring path;
@@ -141,12 +151,7 @@ public:
     std::atomic<int> playState{kStopped};
     std::atomic<int> streamState{kStreamNone};
     EqualizerParams eq;
-    WaveHeader* pendingBuffer = nullptr;
     uint32_t outputBufferSize = 0;
-    uint32_t pendingFree = 0;
-    std::atomic<int> eqEnabled{0};
-    std::atomic<int> preamp{31};
-    std::atomic<int> preampGain{256};
     std::atomic<int> seekRequested{0};
     std::atomic<int> prebufferWait{0};
     std::atomic<int> atTrackStart{1};
@@ -161,26 +166,36 @@ public:
     CriticalSection holdLock;
     // WAV and Ogg inputs
     std::unique_ptr<WavState> wav;
-    OggFile* oggFile = nullptr;
+    std::unique_ptr<OggFile, OggFileDeleter> oggFile;
     // streams
     int streamFormat = 0;  // 0 none, 1 MPEG, 2 Ogg Vorbis, 3 plug-in
-    OggStreamDecoder* oggStream = nullptr;
+    std::unique_ptr<OggStreamDecoder, OggStreamDeleter> oggStream;
     wchar_t streamTitle[260] = {};
     // plug-ins
     int filePlugin = -1;
     int streamPlugin = -1;
     int pluginBits = 0;
+    // The list does not own its entries: UnloadPlugins shuts each down and deletes it.
     std::vector<PluginEntry*> plugins;
 
 private:
     void DecodeThread();
-    int RunDecodeStep();
-    bool SeekSource(int ms);
-    void RewindSource();
     void CloseSource();
     void StopLocked();
+    void SubmitBuffer(WaveHeader* buffer, uint32_t length);
     void SetPlayState(int state, intptr_t failed);
-    int SampleRate() const { return format.sampleRate; }
+    void SetDecodePriority(int priority) { decodeThread.SetPriority(priority); }
+    const SourceOps& Source() const;
+
+    // The decoder slot: the live MPEG decoder of a play run (null between runs) and the
+    // slot's copy of the equalizer. slotMutex guards both: the user interface sets the
+    // equalizer while the decode thread creates, resets and destroys the decoder.
+    std::unique_ptr<MpegDecoder, MpegDecoderDeleter> mpegDecoder;
+    EqualizerParams slotEq;
+    std::mutex slotMutex;
+    // The buffer the decode thread is filling and the bytes still free in it.
+    WaveHeader* pendingBuffer = nullptr;
+    uint32_t pendingFree = 0;
 };
 
 // The same operations as free functions, for callers that hold the engine by pointer.

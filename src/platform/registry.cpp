@@ -25,37 +25,6 @@ std::wstring Fold(const std::wstring& s) {
 
 bool IsScalar(uint32_t c) { return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF); }
 
-// UTF-16LE bytes to characters, zero units included. clean is false when a surrogate was
-// unpaired or a byte was left over.
-std::wstring DecodeUtf16(const std::string& bytes, bool* clean = nullptr) {
-    std::wstring out;
-    bool ok = true;
-    size_t n = bytes.size() / 2;
-    out.reserve(n);
-    auto unit = [&](size_t i) {
-        return static_cast<uint32_t>(static_cast<uint8_t>(bytes[2 * i])) |
-               (static_cast<uint32_t>(static_cast<uint8_t>(bytes[2 * i + 1])) << 8);
-    };
-    for (size_t i = 0; i < n; ++i) {
-        uint32_t u = unit(i);
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF) {
-            out.push_back(static_cast<wchar_t>(0x10000 + ((u - 0xD800) << 10) + (unit(i + 1) - 0xDC00)));
-            ++i;
-        } else if (u >= 0xD800 && u <= 0xDFFF) {
-            out.push_back(L'\xFFFD');
-            ok = false;
-        } else {
-            out.push_back(static_cast<wchar_t>(u));
-        }
-    }
-    if (bytes.size() % 2) {
-        out.push_back(L'\xFFFD');
-        ok = false;
-    }
-    if (clean) *clean = ok;
-    return out;
-}
-
 void AppendUtf8(std::string& out, uint32_t c) {
     if (c < 0x80) {
         out.push_back(static_cast<char>(c));
@@ -164,7 +133,7 @@ bool IsCleanText(const std::string& bytes, std::wstring& text) {
     if (bytes.size() < 2 || bytes.size() % 2 || bytes[bytes.size() - 1] || bytes[bytes.size() - 2])
         return false;
     bool clean = false;
-    text = DecodeUtf16(bytes.substr(0, bytes.size() - 2), &clean);
+    text = Utf16LeToWide(bytes.substr(0, bytes.size() - 2), &clean);
     return clean && text.find(L'\0') == std::wstring::npos;
 }
 
@@ -374,30 +343,13 @@ RegNode& MakeNode(RegNode& root, const std::vector<std::wstring>& names) {
 }  // namespace
 
 std::string ToRegSz(const std::wstring& text) {
-    std::string out;
-    out.reserve(text.size() * 2 + 2);
-    auto put = [&](uint32_t u) {
-        out.push_back(static_cast<char>(u & 0xFF));
-        out.push_back(static_cast<char>(u >> 8));
-    };
-    for (wchar_t wc : text) {
-        uint32_t c = static_cast<uint32_t>(wc);
-        if (c < 0x10000) {
-            put(c);
-        } else if (c <= 0x10FFFF) {
-            c -= 0x10000;
-            put(0xD800 + (c >> 10));
-            put(0xDC00 + (c & 0x3FF));
-        } else {
-            put(0xFFFD);
-        }
-    }
-    put(0);
+    std::string out = WideToUtf16Le(text);
+    out.append(2, '\0');
     return out;
 }
 
 std::wstring FromRegSz(const std::string& bytes) {
-    std::wstring all = DecodeUtf16(bytes);
+    std::wstring all = Utf16LeToWide(bytes);
     size_t zero = all.find(L'\0');
     return zero == std::wstring::npos ? all : all.substr(0, zero);
 }
@@ -521,13 +473,14 @@ std::string FormatRegistryText(const RegNode& root, const std::wstring& title) {
 // ---- Registry ----
 
 Registry& Registry::Get(RegRoot root) {
-    static Registry user(L"HKEY_CURRENT_USER.reg", L"HKEY_CURRENT_USER");
+    // The user's settings hold the lyrics service pass: readable by the user alone.
+    static Registry user(L"HKEY_CURRENT_USER.reg", L"HKEY_CURRENT_USER", 0600);
     static Registry classes(L"HKEY_CLASSES_ROOT.reg", L"HKEY_CLASSES_ROOT");
     return root == HKEY_CLASSES_ROOT ? classes : user;
 }
 
-Registry::Registry(const std::wstring& fileName, const std::wstring& title)
-    : fileName_(fileName), title_(title), root_(std::make_unique<RegNode>()) {}
+Registry::Registry(const std::wstring& fileName, const std::wstring& title, unsigned fileMode)
+    : fileName_(fileName), title_(title), fileMode_(fileMode), root_(std::make_unique<RegNode>()) {}
 
 std::wstring Registry::FilePath() { return JoinPath(GetConfigDir(), fileName_); }
 
@@ -671,10 +624,10 @@ bool Registry::Flush() {
         unlink(keep.c_str());
         if (access(target.c_str(), F_OK) == 0 && link(target.c_str(), keep.c_str()) != 0) {
             std::string old;
-            if (ReadFileBytes(loadedPath_, old)) WriteFileAtomic(WidePath(keep), old);
+            if (ReadFileBytes(loadedPath_, old)) WriteFileAtomic(WidePath(keep), old, fileMode_);
         }
     }
-    if (!WriteFileAtomic(loadedPath_, FormatRegistryText(*root_, title_))) return false;
+    if (!WriteFileAtomic(loadedPath_, FormatRegistryText(*root_, title_), fileMode_)) return false;
     dirty_ = false;
     damaged_ = false;
     return true;
@@ -780,7 +733,7 @@ bool RegKey::QueryString(const std::wstring& name, std::wstring& value, uint32_t
     std::string bytes;
     if (!registry_ || !registry_->QueryValue(path_, name, nullptr, &bytes)) return false;
     // Counted in characters, so a path with characters outside the BMP has the same limit.
-    std::wstring all = DecodeUtf16(bytes);
+    std::wstring all = Utf16LeToWide(bytes);
     size_t zero = all.find(L'\0');
     size_t needed = all.size() + (zero == std::wstring::npos ? 1 : 0);
     if (needed > bufferBytes / 2) return false;

@@ -4,9 +4,10 @@
 // kept as bytes (REG_DWORD = 4 bytes little-endian, REG_SZ = UTF-16LE with its terminating zero).
 // Key and value names compare ignoring case; the empty value name is the key's default value.
 //
-// Each root lives in one text file under the config folder, "HKEY_CURRENT_USER.reg" and
-// "HKEY_CLASSES_ROOT.reg". The file is read on first use and rewritten as a whole (temp file,
-// fsync, rename) when a key handle that changed something is closed. Format, one item a line:
+// Each root lives in one text file under the config folder, "HKEY_CURRENT_USER.reg" (mode 0600:
+// it holds the lyrics service pass) and "HKEY_CLASSES_ROOT.reg". The file is read on first use
+// and rewritten as a whole (temp file, fsync, rename) when a key handle that changed something
+// is closed. Format, one item a line:
 //
 //     ; comment (also '#'); blank lines are ignored
 //     [Software\Talvessa\Versolune\MP3]      a key (path from the root); values follow it
@@ -75,7 +76,8 @@ class Registry {
 public:
     static Registry& Get(RegRoot root);
 
-    Registry(const std::wstring& fileName, const std::wstring& title);
+    // fileMode: the permissions the file is written with.
+    Registry(const std::wstring& fileName, const std::wstring& title, unsigned fileMode = 0644);
     Registry(const Registry&) = delete;
     Registry& operator=(const Registry&) = delete;
 
@@ -107,6 +109,7 @@ private:
     CriticalSection lock_;
     std::wstring fileName_;
     std::wstring title_;
+    unsigned fileMode_;
     std::wstring loadedPath_;  // empty while nothing is loaded
     std::unique_ptr<RegNode> root_;
     bool dirty_ = false;

@@ -4,6 +4,7 @@
 #include <langinfo.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <mutex>
 
@@ -134,5 +135,56 @@ std::string WideToUtf8(const std::wstring& text) {
 
 std::string NativePath(const std::wstring& path) { return WideToUtf8(path); }
 std::wstring WidePath(const std::string& path) { return Utf8ToWide(path); }
+
+std::wstring Utf16LeToWide(const std::string& bytes, bool* clean) {
+    std::wstring out;
+    bool ok = true;
+    const size_t n = bytes.size() / 2;
+    out.reserve(n);
+    auto unit = [&](size_t i) {
+        return static_cast<uint32_t>(static_cast<uint8_t>(bytes[2 * i])) |
+               (static_cast<uint32_t>(static_cast<uint8_t>(bytes[2 * i + 1])) << 8);
+    };
+    for (size_t i = 0; i < n; ++i) {
+        const uint32_t u = unit(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF) {
+            out.push_back(static_cast<wchar_t>(0x10000 + ((u - 0xD800) << 10) + (unit(i + 1) - 0xDC00)));
+            ++i;
+        } else if (u >= 0xD800 && u <= 0xDFFF) {
+            out.push_back(L'\xFFFD');
+            ok = false;
+        } else {
+            out.push_back(static_cast<wchar_t>(u));
+        }
+    }
+    if (bytes.size() % 2) {
+        out.push_back(L'\xFFFD');
+        ok = false;
+    }
+    if (clean) *clean = ok;
+    return out;
+}
+
+std::string WideToUtf16Le(const std::wstring& text) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    auto put = [&](uint32_t u) {
+        out.push_back(static_cast<char>(u & 0xFF));
+        out.push_back(static_cast<char>(u >> 8));
+    };
+    for (wchar_t wc : text) {
+        uint32_t c = static_cast<uint32_t>(wc);
+        if (c < 0x10000) {
+            put(c);
+        } else if (c <= 0x10FFFF) {
+            c -= 0x10000;
+            put(0xD800 + (c >> 10));
+            put(0xDC00 + (c & 0x3FF));
+        } else {
+            put(0xFFFD);
+        }
+    }
+    return out;
+}
 
 }  // namespace vl

@@ -18,6 +18,12 @@ std::string WideToAnsiOrUtf8(const std::wstring& text);
 std::wstring AnsiOrUtf8ToWide(const char* text, size_t length);
 std::wstring Utf8ToWide(const std::string& text);
 std::string WideToUtf8(const std::wstring& text);
+// UTF-16LE bytes (LRC files with a byte-order mark, REG_SZ values, the command-line record) to
+// characters, zero units included: a surrogate pair is one character, an unpaired surrogate or
+// a left-over byte becomes U+FFFD and sets *clean false.
+std::wstring Utf16LeToWide(const std::string& bytes, bool* clean = nullptr);
+// Characters to UTF-16LE bytes, without a terminator; a value beyond U+10FFFF becomes U+FFFD.
+std::string WideToUtf16Le(const std::wstring& text);
 // File-system paths are UTF-8 bytes on this system.
 std::string NativePath(const std::wstring& path);
 std::wstring WidePath(const std::string& path);

@@ -1,6 +1,6 @@
 #include "ui/command_line.h"
 
-#include "platform/registry.h"
+#include "platform/text.h"
 
 namespace vl {
 
@@ -32,9 +32,7 @@ std::wstring TokenizeCommandLine(const std::wstring& line) {
 
 std::string BuildCommandLineRecord(const std::wstring& commandLine) {
     if (commandLine.empty()) return std::string();
-    std::string bytes = ToRegSz(TokenizeCommandLine(commandLine));
-    bytes.resize(bytes.size() - 2);  // ToRegSz adds a terminator of its own
-    return bytes;
+    return WideToUtf16Le(TokenizeCommandLine(commandLine));
 }
 
 std::vector<std::wstring> ReadCommandLineRecord(const std::string& bytes) {
@@ -44,11 +42,11 @@ std::vector<std::wstring> ReadCommandLineRecord(const std::string& bytes) {
     for (size_t u = 0; u < units; ++u) {
         if (bytes[2 * u] != 0 || bytes[2 * u + 1] != 0) continue;
         if (u == start) return tokens;  // empty token: the end of the list
-        tokens.push_back(FromRegSz(bytes.substr(2 * start, 2 * (u - start))));
+        tokens.push_back(Utf16LeToWide(bytes.substr(2 * start, 2 * (u - start))));
         start = u + 1;
     }
     // A record without its closing NUL still yields its last token.
-    if (start < units) tokens.push_back(FromRegSz(bytes.substr(2 * start, 2 * (units - start))));
+    if (start < units) tokens.push_back(Utf16LeToWide(bytes.substr(2 * start, 2 * (units - start))));
     return tokens;
 }
 

@@ -32,6 +32,7 @@ enum CommandId : int {
     IDM_SLEEP_TIMER = 40073,
     IDM_REWIND = 40074,
     IDM_FORWARD = 40075,
+    IDM_DOWNLOAD_LYRICS = 40109,
     IDM_SORT_BY_PATH = 40111,
     // Playlist lists (the playlist dialog and the lyrics window's list): on the selected rows.
     IDM_SAVE_LIST = 40044,

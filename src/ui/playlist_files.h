@@ -1,7 +1,7 @@
 #pragma once
 // Playlist file formats: M3U (read and written) and PLS (read). Texts are 8-bit in the ANSI
 // code page. The parsers only turn bytes into items; the playlist adds them (Playlist::ReadM3u,
-// ReadPls, WriteM3u in playlist_files.cpp).
+// ReadPls, WriteM3u in playlist_io.cpp).
 #include <cstdio>
 #include <string>
 #include <vector>

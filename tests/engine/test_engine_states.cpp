@@ -127,7 +127,7 @@ TEST_F(EngineStates, SeekDuringTheFinalDrainGoesOnDecoding) {
     ASSERT_TRUE(h.engine.Play());
     ASSERT_TRUE(h.WaitForState(kPlaying));
     // With an 800 ms ring the whole second is decoded long before 600 ms have played.
-    while (h.engine.GetPosition() < 600) Sleep(5);
+    ASSERT_TRUE(WaitUntil([&] { return h.engine.GetPosition() >= 600; }));
     uint32_t seekAt = GetTickCount();
     ASSERT_TRUE(h.engine.Seek(100));
     ASSERT_TRUE(h.WaitForState(kStopped, 5000));

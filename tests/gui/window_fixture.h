@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QTest>
 
 #include <chrono>
 #include <functional>
@@ -15,33 +17,15 @@
 #include "platform/text.h"
 #include "platform/wave_out.h"
 #include "settings/player_settings.h"
+#include "support/qt_events.h"
 #include "support/test_support.h"
 #include "ui/qt/main_window.h"
 #include "support/wav_file.h"
 
 namespace vl::test {
 
-inline void EnsureApplication() {
-    static int argc = 1;
-    static char name[] = "test_gui";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-}
-
-// Pumps the event loop until done() holds; false after timeoutMs.
-inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
-
-inline void Pump(int ms) {
-    PumpUntil([] { return false; }, ms);
-}
+// Clicks a check box near its left edge: a box only takes clicks on its mark and label.
+inline void Tick(QCheckBox* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2)); }
 
 // Records what the window does on its own, so a test can see the automatic advance.
 class RecordingWindow : public MainWindow {

@@ -40,15 +40,6 @@ std::string ReadBytes(NetStreamReader& reader, size_t n, bool* ok = nullptr) {
     return out;
 }
 
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 10000) {
-    auto start = Clock::now();
-    while (!condition()) {
-        if (ElapsedMs(start) > timeoutMs) return false;
-        Sleep(10);
-    }
-    return true;
-}
-
 class NetStreamReaderTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { server_ = new IcyServer(); }
@@ -208,7 +199,7 @@ TEST_F(NetStreamReaderTest, MetadataNeverReachesTheAudio) {
 TEST_F(NetStreamReaderTest, ServerClosesAfter3000Bytes) {
     NetStreamReader reader;
     ASSERT_TRUE(OpenAt(reader, "/?close-after=3000"));
-    ASSERT_TRUE(WaitFor([&] { return !reader.HasSocket(); }));
+    ASSERT_TRUE(test::WaitUntil([&] { return !reader.HasSocket(); }));
     EXPECT_TRUE(reader.IsEndOfStream());
     EXPECT_EQ(reader.GetFilledBlocks(), 2);
     std::string file = FileBytes();
@@ -230,7 +221,7 @@ TEST_F(NetStreamReaderTest, BufferSettingsWhileOpen) {
     EXPECT_FALSE(reader.SetBufferBlocks(8));
     EXPECT_EQ(reader.GetBufferBlocks(), 4);
     uint32_t total = 0, filled = 0;
-    ASSERT_TRUE(WaitFor([&] { return reader.GetFilledBlocks() > 0; }));
+    ASSERT_TRUE(test::WaitUntil([&] { return reader.GetFilledBlocks() > 0; }));
     EXPECT_GT(reader.GetBufferState(total, filled), 0);
     EXPECT_EQ(total, 4u * kStreamBlockSize);
     reader.Close();

@@ -8,6 +8,7 @@
 #include "platform/text.h"
 #include "platform/wave_out.h"
 #include "support/audio_compare.h"
+#include "support/engine_capture.h"
 #include "support/engine_harness.h"
 #include "support/ogg_fixtures.h"
 #include "support/test_support.h"
@@ -50,22 +51,27 @@ struct PlayResult {
 };
 
 // Opens the file, optionally seeks while stopped, plays it to the end into a WAV file.
-PlayResult PlayThroughEngine(const std::string& ogg, const std::string& name, int seekMs = -1,
-                             uint32_t* reached = nullptr) {
-    PlayResult r;
-    const std::string out = g_dir + "/" + name + ".out.wav";
-    SetAudioBackend("wav-fast:" + out);
-    EngineHarness h;
-    r.opened = h.engine.Open(WidePath(ogg)) && h.engine.GetSourceType() == kSourceOgg;
-    if (!r.opened) return r;
-    if (seekMs >= 0) {
-        EXPECT_TRUE(h.engine.Seek(seekMs));
-        if (reached) *reached = h.engine.startSample;
+PlayResult PlayThroughEngine(const std::string& ogg, int seekMs = -1, uint32_t* reached = nullptr) {
+    CaptureOptions options;
+    options.seekMs = seekMs;
+    options.timeoutMs = 60000;
+    bool isOgg = false;
+    options.beforePlay = [&](PlayerEngine& engine) {
+        isOgg = engine.GetSourceType() == kSourceOgg;
+        if (reached) *reached = engine.startSample;
+    };
+    CaptureResult c = PlayToPcm(ogg, g_dir, options);
+    if (c.opened && seekMs >= 0) {
+        EXPECT_TRUE(c.seeked);
     }
-    EXPECT_TRUE(h.engine.Play());
-    r.ended = h.WaitForState(kStopped, 60000, &r.failed);
-    h.engine.Close();
-    if (r.ended) ReadWav(out, r.pcm);
+    PlayResult r;
+    r.opened = c.opened && isOgg;
+    if (!r.opened) return r;
+    r.ended = c.finished;
+    if (c.finished) {
+        r.failed = c.failed ? 1 : 0;
+        r.pcm = std::move(c.pcm);
+    }
     return r;
 }
 
@@ -92,7 +98,7 @@ TEST_F(OggInput, DecodesLikeTheReferenceDecoder) {
             EXPECT_GT(info.bitrate, 0);
             EXPECT_EQ(info.duration, static_cast<int>(row.ref->Frames() * 1000.0 / row.rate));
         }
-        PlayResult r = PlayThroughEngine(*row.file, row.name);
+        PlayResult r = PlayThroughEngine(*row.file);
         ASSERT_TRUE(r.ended);
         EXPECT_EQ(r.failed, 0);
         ASSERT_EQ(r.pcm.channels, row.channels);
@@ -129,7 +135,7 @@ TEST_F(OggInput, AChainedFilePlaysItsLinksOfTheFirstFormat) {
             ASSERT_TRUE(h.engine.Open(WidePath(chained)));
             EXPECT_EQ(h.engine.GetDuration(), static_cast<int>(frames * 1000.0 / row.links[0].sampleRate));
         }
-        PlayResult r = PlayThroughEngine(chained, std::string("chain_out") + std::to_string(row.playedLinks));
+        PlayResult r = PlayThroughEngine(chained);
         ASSERT_TRUE(r.ended);
         EXPECT_EQ(r.failed, 0);
         EXPECT_EQ(r.pcm.channels, row.links[0].channels);
@@ -142,7 +148,7 @@ TEST_F(OggInput, SeekStartsAtTheReachedFrame) {
     for (int ms : {1500, 3000}) {
         SCOPED_TRACE(ms);
         uint32_t reached = 0;
-        PlayResult r = PlayThroughEngine(g_stereo, "seek" + std::to_string(ms), ms, &reached);
+        PlayResult r = PlayThroughEngine(g_stereo, ms, &reached);
         ASSERT_TRUE(r.opened);
         ASSERT_TRUE(r.ended);
         EXPECT_EQ(r.failed, 0);
@@ -263,7 +269,7 @@ TEST_F(OggInput, BadFilesFailWithoutHarm) {
         EXPECT_EQ(IsOggFile(WidePath(path)), row.expect != kOpenFails);
         TagInfo tags{};
         EXPECT_EQ(ReadOggFileTags(WidePath(path), tags), row.expect != kOpenFails);
-        PlayResult r = PlayThroughEngine(path, std::string("bad-") + row.name);
+        PlayResult r = PlayThroughEngine(path);
         if (row.expect == kOpenFails) {
             EXPECT_FALSE(r.opened);
             continue;

@@ -159,12 +159,12 @@ TEST_P(WaveOutBackends, ResetWhileACallbackIsRunning) {
     std::thread holder([&] {  // another thread holds the callback's lock for a while
         std::lock_guard<std::mutex> lock(gate.lockB);
         holding = true;
-        while (!gate.entered) std::this_thread::sleep_for(1ms);
+        test::WaitUntil([&] { return gate.entered.load(); });
         std::this_thread::sleep_for(30ms);
     });
-    while (!holding) std::this_thread::sleep_for(1ms);
+    EXPECT_TRUE(test::WaitUntil([&] { return holding.load(); }));
     for (auto& h : bufs.headers) device->Write(&h);
-    while (!gate.entered) std::this_thread::sleep_for(1ms);
+    EXPECT_TRUE(test::WaitUntil([&] { return gate.entered.load(); }));
     EXPECT_EQ(device->Reset(), MMSYSERR_NOERROR);
     holder.join();
     EXPECT_EQ(gate.rec.Count(), 4u);

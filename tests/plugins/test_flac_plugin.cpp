@@ -5,6 +5,7 @@
 
 #include "platform/text.h"
 #include "platform/wave_out.h"
+#include "support/engine_capture.h"
 #include "support/engine_harness.h"
 #include "support/test_support.h"
 #include "support/wav_file.h"
@@ -68,27 +69,24 @@ protected:
     }
     // Plays the file from `seekMs` to the end through wav-fast; what was heard.
     PcmData Heard(const Fixture& f, int seekMs = 0) {
-        std::string out = g_dir + "/heard" + std::to_string(++runs) + ".wav";
-        SetAudioBackend("wav-fast:" + out);
-        EngineHarness h;
-        PcmData pcm;
-        EXPECT_TRUE(h.engine.Open(WidePath(f.flac)));
-        EXPECT_EQ(h.engine.GetSourceType(), kSourcePlugin);
+        CaptureOptions options;
+        options.seekMs = seekMs ? seekMs : -1;
+        options.beforePlay = [&](PlayerEngine& engine) {
+            EXPECT_EQ(engine.GetSourceType(), kSourcePlugin);
+            if (seekMs) {
+                EXPECT_EQ(engine.GetPosition(), seekMs);
+            }
+        };
+        CaptureResult r = PlayToPcm(f.flac, g_dir, options);
+        EXPECT_TRUE(r.opened);
         if (seekMs) {
-            EXPECT_TRUE(h.engine.Seek(seekMs));
-            EXPECT_EQ(h.engine.GetPosition(), seekMs);
+            EXPECT_TRUE(r.seeked);
         }
-        EXPECT_TRUE(h.engine.Play());
-        intptr_t failed = -1;
-        EXPECT_TRUE(h.WaitForState(kStopped, 20000, &failed));
-        EXPECT_EQ(failed, 0);
-        h.engine.Close();
-        EXPECT_TRUE(ReadWav(out, pcm));
-        return pcm;
+        EXPECT_TRUE(r.finished);
+        EXPECT_FALSE(r.failed);
+        EXPECT_TRUE(r.captured);
+        return r.pcm;
     }
-    // Shared by every test of the program: the wav backend appends to a file this process
-    // already wrote, so each run needs a name of its own.
-    static inline int runs = 0;
 };
 
 TEST_F(FlacPlugin, PcmMatchesTheReferenceDecoder) {

@@ -8,9 +8,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <chrono>
 #include <iterator>
 #include <mutex>
 #include <sstream>
+#include <thread>
 
 namespace vl::test {
 
@@ -72,6 +74,15 @@ bool WriteFile(const std::string& path, const std::string& bytes) {
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
 }
 
 int StartChild(const std::vector<std::string>& args, std::string& firstLine, int timeoutMs) {

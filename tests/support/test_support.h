@@ -1,6 +1,7 @@
 #pragma once
 // Small helpers shared by the test programs.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,5 +22,7 @@ bool WriteFile(const std::string& path, const std::string& bytes);
 int StartChild(const std::vector<std::string>& args, std::string& firstLine, int timeoutMs = 20000);
 void StopChild(int& pid);
 std::string ReadFile(const std::string& path);
+// Polls done every few milliseconds until it holds (true) or timeoutMs have passed (false).
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000);
 
 }  // namespace vl::test

@@ -17,14 +17,14 @@ public:
     FileReader(const FileReader&) = delete;
     FileReader& operator=(const FileReader&) = delete;
 
-    // Does not close a handle that is already open.
+    // A handle already open is closed once the new file has opened; on failure it stays.
     bool Open(const std::wstring& path);
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
     // New position, or kNoPosition when closed or the seek failed.
     int64_t Seek(int64_t offset, int method);
     int64_t Tell() { return Seek(0, FILE_CURRENT); }
-    // End of file is a successful read of 0 bytes. On failure lastError() is the errno.
+    // End of file is a successful read of 0 bytes. On failure LastError() is the errno.
     bool Read(void* buffer, uint32_t count, uint32_t& bytesRead);
     int64_t GetSize() const;
     int LastError() const { return lastError_; }

@@ -111,14 +111,15 @@ uint32_t MpegDecoder::WriteSamples(uint8_t* out, uint32_t from, uint32_t count, 
             s = s < -0x10000000 ? -0x10000000 : (s > 0x0FFFFFFF ? 0x0FFFFFFF : s);
             return static_cast<int16_t>(s >> 13);
         };
-        for (uint32_t i = from; i < from + count; ++i) {
-            int16_t v = scale16(left[i]);
-            std::memcpy(p, &v, 2);
-            p += 2;
-            if (outCh == 2) {
-                v = scale16(right[i]);
+        if (outCh == 2) {
+            for (uint32_t i = from; i < from + count; ++i, p += 4) {
+                const int16_t pair[2] = {scale16(left[i]), scale16(right[i])};
+                std::memcpy(p, pair, 4);
+            }
+        } else {
+            for (uint32_t i = from; i < from + count; ++i, p += 2) {
+                const int16_t v = scale16(left[i]);
                 std::memcpy(p, &v, 2);
-                p += 2;
             }
         }
         return static_cast<uint32_t>(p - out);

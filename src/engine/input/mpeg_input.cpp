@@ -3,10 +3,11 @@
 
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <new>
 
 #include "engine/input/mpeg_decoder.h"
+#include "engine/input/source.h"
+#include "engine/input/tags.h"
 #include "engine/player_engine.h"
 
 namespace vl {
@@ -39,16 +40,13 @@ bool ScanFile(PlayerEngine& engine) {
 bool OpenMpeg(PlayerEngine& engine, const std::wstring& path) {
     if (!IsMpegFile(path)) return false;
     if (!engine.fileReader.Open(path)) return false;
-    engine.path = path;
     bool ok = engine.outputSettings.scanCompletely ? ScanFile(engine) : EstimateFile(engine);
     if (!ok) {
         engine.fileReader.Close();
-        engine.path.clear();
         engine.format = FormatRecord();
         engine.totalSamples = 0;
         return false;
     }
-    engine.sourceType = kSourceMpeg;
     return true;
 }
 
@@ -92,39 +90,11 @@ bool SeekMpeg(PlayerEngine& engine, int ms) {
         if (before != kNoPosition) reader.Seek(before, FILE_BEGIN);
         return false;
     }
-    engine.seekRequested = 1;
-    engine.startSample = target;
-    engine.output.Reset();
+    engine.SeekReached(target);
     return true;
 }
 
 void RewindMpeg(PlayerEngine& engine) { engine.fileReader.Seek(0, FILE_BEGIN); }
-
-bool CreateSlotDecoder(PlayerEngine& engine) {
-    MpegDecoder* decoder = MpegDecoder::Create();
-    std::lock_guard<std::mutex> lock(engine.slotLock);
-    if (decoder) decoder->SetEqualizer(engine.slotEq);
-    if (engine.mpegDecoder) engine.mpegDecoder->Destroy();
-    engine.mpegDecoder = decoder;
-    return decoder != nullptr;
-}
-
-void DestroySlotDecoder(PlayerEngine& engine) {
-    std::lock_guard<std::mutex> lock(engine.slotLock);
-    if (engine.mpegDecoder) engine.mpegDecoder->Destroy();
-    engine.mpegDecoder = nullptr;
-}
-
-bool ResetSlotDecoder(PlayerEngine& engine) {
-    DestroySlotDecoder(engine);
-    return CreateSlotDecoder(engine);
-}
-
-void SetSlotEqualizer(PlayerEngine& engine, const EqualizerParams& params) {
-    std::lock_guard<std::mutex> lock(engine.slotLock);
-    engine.slotEq = params;
-    if (engine.mpegDecoder) engine.mpegDecoder->SetEqualizer(params);
-}
 
 uint32_t DecodeBuffer(PlayerEngine& engine, const uint8_t* data, uint32_t length) {
     const FormatRecord& f = engine.format;
@@ -132,12 +102,11 @@ uint32_t DecodeBuffer(PlayerEngine& engine, const uint8_t* data, uint32_t length
     uint32_t pos = 0;
     while (!engine.stopRequested) {
         if (engine.seekRequested || engine.stopRequested || !engine.EnsurePendingBuffer()) return pos;
-        if (engine.pendingFree < frameBytes) {
-            engine.SubmitBuffer(engine.pendingBuffer, engine.outputBufferSize - engine.pendingFree);
-            engine.pendingBuffer = nullptr;
+        if (engine.PendingRoom() < frameBytes) {
+            engine.SubmitPending();
             continue;
         }
-        MpegDecoder* decoder = engine.mpegDecoder;
+        MpegDecoder* decoder = engine.SlotDecoder();
         if (!decoder) return pos;
         if (!decoder->HasPending()) {
             if (length - pos < 4) return pos;
@@ -149,11 +118,11 @@ uint32_t DecodeBuffer(PlayerEngine& engine, const uint8_t* data, uint32_t length
                 if (length - pos < 4) return pos;
             }
         }
-        uint8_t* out = engine.pendingBuffer->lpData + (engine.outputBufferSize - engine.pendingFree);
         uint32_t consumed = 0, produced = 0;
         decoder->SetOutputChannels(f.channels == 1 ? 1 : 2);
-        int result = decoder->Decode(data + pos, length - pos, out, engine.pendingFree, consumed, produced, 16, 0);
-        engine.pendingFree -= produced;
+        int result = decoder->Decode(data + pos, length - pos, engine.PendingSpace(), engine.PendingRoom(), consumed,
+                                     produced, 16, 0);
+        engine.CommitPending(produced, false);
         switch (result) {
         case MpegDecoder::kFrameDone:
         case MpegDecoder::kOutputFull:
@@ -166,7 +135,7 @@ uint32_t DecodeBuffer(PlayerEngine& engine, const uint8_t* data, uint32_t length
             ++pos;
             break;
         default:  // fatal: start over with a fresh decoder
-            if (!ResetSlotDecoder(engine)) return pos;
+            if (!engine.ResetSlotDecoder()) return pos;
             ++pos;
             break;
         }
@@ -188,24 +157,19 @@ int DecodeStepMpeg(PlayerEngine& engine) {
     bool tailDone = false;
     for (;;) {
         if (engine.stopRequested) return kDecodeStopped;
-        if (!engine.mpegDecoder) return kDecodeError;
-        engine.decodeLock.Acquire();
-        if (engine.seekRequested) {
-            engine.ResetForSeek();
-            bool ok = ResetSlotDecoder(engine);
-            engine.decodeLock.Release();
+        if (!engine.SlotDecoder()) return kDecodeError;
+        const DecodePass pass = engine.BeginDecodePass();
+        if (pass == DecodePass::kFailed) return kDecodeError;
+        if (pass == DecodePass::kSeeked) {
             fill = 0;
             tailDone = false;
-            if (!ok) return kDecodeError;
             continue;
         }
         uint32_t got = 0;
         bool ok = engine.fileReader.Read(data + fill, capacity - fill, got);
-        if (!ok && engine.fileReader.LastError() != 0) {
-            engine.decodeLock.Release();
-            return kDecodeError;
-        }
-        engine.decodeLock.Release();
+        const bool readError = !ok && engine.fileReader.LastError() != 0;
+        engine.EndDecodePass();
+        if (readError) return kDecodeError;
         if (!ok || got == 0) {
             // End of data: decode the last frame, which libmad only takes with guard bytes
             // behind it. The decode thread then drains the output (and comes back here when
@@ -227,5 +191,22 @@ int DecodeStepMpeg(PlayerEngine& engine) {
         fill -= used;
     }
 }
+
+namespace {
+
+bool ClearMpegForSeek(PlayerEngine& engine) { return engine.ResetSlotDecoder(); }
+
+bool GetMpegTags(PlayerEngine& engine, TagInfo& tags) { return ReadMpegTags(engine.path, tags); }
+
+bool ReadMpegFileTags(PlayerEngine&, const std::wstring& path, TagInfo& tags) {
+    return IsMpegFile(path) && ReadMpegTags(path, tags);
+}
+
+}  // namespace
+
+const SourceOps kMpegSource = {
+    kSourceMpeg,       "mpeg",     OpenMpeg,    SeekMpeg,         DecodeStepMpeg, nullptr, ClearMpegForSeek,
+    RewindMpeg,        nullptr,    GetMpegTags, ReadMpegFileTags, nullptr,
+};
 
 }  // namespace vl

@@ -41,10 +41,5 @@ int DecodeStepMpeg(PlayerEngine& engine);
 // consumed. Stops when it needs more input, or on a seek or stop request.
 uint32_t DecodeBuffer(PlayerEngine& engine, const uint8_t* data, uint32_t length);
 void RewindMpeg(PlayerEngine& engine);
-// Decoder slot of the engine: create/destroy/reset the live decoder with the slot's equalizer.
-bool CreateSlotDecoder(PlayerEngine& engine);
-void DestroySlotDecoder(PlayerEngine& engine);
-bool ResetSlotDecoder(PlayerEngine& engine);
-void SetSlotEqualizer(PlayerEngine& engine, const EqualizerParams& params);
 
 }  // namespace vl

@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 
 #include <tremor/ivorbisfile.h>
 
+#include "engine/input/source.h"
 #include "engine/player_engine.h"
 #include "platform/text.h"
 
@@ -14,6 +16,11 @@ struct OggFile {
     OggVorbis_File vf{};
     int links = 0;  // leading links in the first link's format: the part that plays
 };
+
+void OggFileDeleter::operator()(OggFile* file) const {
+    ov_clear(&file->vf);
+    delete file;
+}
 
 namespace {
 
@@ -67,19 +74,18 @@ bool IsOggFile(const std::wstring& path) {
 
 bool OpenOgg(PlayerEngine& engine, const std::wstring& path) {
     CloseOgg(engine);
-    auto* ogg = new OggFile;
-    if (!OpenVorbisFile(path, ogg->vf)) {
-        delete ogg;
-        return false;
-    }
-    engine.oggFile = ogg;
+    auto ogg = std::make_unique<OggFile>();
+    if (!OpenVorbisFile(path, ogg->vf)) return false;
+    engine.oggFile.reset(ogg.release());
+    OggFile* file = engine.oggFile.get();
+    OggVorbis_File* vf = &file->vf;
     // Opening a chained file leaves the decoder in its last link: start at the first.
-    if (ov_raw_seek(&ogg->vf, 0) != 0) {
+    if (ov_raw_seek(vf, 0) != 0) {
         CloseOgg(engine);
         return false;
     }
-    const ogg_int64_t total = ov_pcm_total(&ogg->vf, -1);
-    const vorbis_info* info = ov_info(&ogg->vf, 0);
+    const ogg_int64_t total = ov_pcm_total(vf, -1);
+    const vorbis_info* info = ov_info(vf, 0);
     // No length (including an error for a stream that cannot seek) means the file is not taken.
     if (total <= 0 || !info || info->channels <= 0 || info->rate <= 0) {
         CloseOgg(engine);
@@ -88,44 +94,35 @@ bool OpenOgg(PlayerEngine& engine, const std::wstring& path) {
     // A chained file plays up to the first link of another channel count or rate: the output
     // is opened for one format.
     ogg_int64_t playable = 0;
-    const long links = ov_streams(&ogg->vf);
-    ogg->links = 0;
+    const long links = ov_streams(vf);
+    file->links = 0;
     for (long i = 0; i < links; ++i) {
-        const vorbis_info* link = ov_info(&ogg->vf, static_cast<int>(i));
+        const vorbis_info* link = ov_info(vf, static_cast<int>(i));
         if (!link || link->channels != info->channels || link->rate != info->rate) break;
-        const ogg_int64_t length = ov_pcm_total(&ogg->vf, static_cast<int>(i));
+        const ogg_int64_t length = ov_pcm_total(vf, static_cast<int>(i));
         if (length > 0) playable += length;
-        ogg->links = static_cast<int>(i) + 1;
+        file->links = static_cast<int>(i) + 1;
     }
-    if (ogg->links == 0 || playable <= 0) playable = total;
-    engine.path = path;
+    if (file->links == 0 || playable <= 0) playable = total;
     engine.totalSamples = playable > 0xFFFFFFFFLL ? 0xFFFFFFFFu : static_cast<uint32_t>(playable);
     engine.format = FormatRecord{};
     engine.format.channels = info->channels;
     engine.format.sampleRate = static_cast<int32_t>(info->rate);
     engine.format.bitrate = info->bitrate_nominal > 0 ? static_cast<int32_t>(info->bitrate_nominal / 1000) : 0;
-    engine.sourceType = kSourceOgg;
     return true;
 }
 
-void CloseOgg(PlayerEngine& engine) {
-    if (!engine.oggFile) return;
-    ov_clear(&engine.oggFile->vf);
-    delete engine.oggFile;
-    engine.oggFile = nullptr;
-}
+void CloseOgg(PlayerEngine& engine) { engine.oggFile.reset(); }
 
 bool SeekOgg(PlayerEngine& engine, int ms) {
-    OggFile* ogg = engine.oggFile;
+    OggFile* ogg = engine.oggFile.get();
     if (!ogg || engine.format.sampleRate <= 0) return false;
     const int64_t target = static_cast<int64_t>(ms) * engine.format.sampleRate / 1000;
     // The start is the first byte; in a chained file the decoder's own answer for it is the
     // length of the first link.
     if (target == 0 ? ov_raw_seek(&ogg->vf, 0) != 0 : ov_pcm_seek_page(&ogg->vf, target) != 0) return false;
-    engine.seekRequested = 1;
     const ogg_int64_t reached = target == 0 ? 0 : ov_pcm_tell(&ogg->vf);
-    engine.startSample = reached > 0 ? static_cast<uint32_t>(reached) : 0u;
-    engine.output.Reset();
+    engine.SeekReached(reached > 0 ? static_cast<uint32_t>(reached) : 0u);
     return true;
 }
 
@@ -134,41 +131,25 @@ void RewindOgg(PlayerEngine& engine) {
 }
 
 int DecodeStepOgg(PlayerEngine& engine) {
-    OggFile* ogg = engine.oggFile;
+    OggFile* ogg = engine.oggFile.get();
     if (!ogg) return kDecodeError;
     // Buffers smaller than the usual read room (low rates, mono) are filled by one read each.
     const uint32_t room = engine.outputBufferSize < kMinReadRoom ? engine.outputBufferSize : kMinReadRoom;
     if (room == 0) return kDecodeError;
     while (!engine.stopRequested) {
-        if (engine.pendingBuffer && engine.pendingFree < room) {
-            engine.SubmitBuffer(engine.pendingBuffer, engine.outputBufferSize - engine.pendingFree);
-            engine.pendingBuffer = nullptr;
-            engine.pendingFree = 0;
-        }
-        if (!engine.pendingBuffer) {
+        if (engine.HasPendingBuffer() && engine.PendingRoom() < room) engine.SubmitPending();
+        if (!engine.HasPendingBuffer()) {
             if (engine.endReached) return kDecodeEnded;
-            WaveHeader* buffer = engine.GetFreeBuffer();
-            if (!buffer) return engine.stopRequested ? kDecodeStopped : kDecodeError;
-            engine.pendingBuffer = buffer;
-            engine.pendingFree = engine.outputBufferSize;
+            if (!engine.EnsurePendingBuffer()) return engine.stopRequested ? kDecodeStopped : kDecodeError;
             if (engine.seekRequested) continue;
         }
-        engine.decodeLock.Acquire();
-        if (engine.seekRequested) {
-            engine.ResetForSeek();
-            engine.decodeLock.Release();
-            continue;
-        }
-        uint8_t* at = engine.pendingBuffer->lpData + (engine.outputBufferSize - engine.pendingFree);
+        if (engine.BeginDecodePass() != DecodePass::kRun) continue;
         int link = 0;
-        long n = ov_read(&ogg->vf, reinterpret_cast<char*>(at), static_cast<int>(engine.pendingFree), &link);
+        long n = ov_read(&ogg->vf, reinterpret_cast<char*>(engine.PendingSpace()),
+                         static_cast<int>(engine.PendingRoom()), &link);
         if (n > 0 && ogg->links > 0 && link >= ogg->links) n = 0;  // a link of another format
-        if (n > 0) {
-            if (static_cast<uint32_t>(n) > engine.pendingFree) n = static_cast<long>(engine.pendingFree);
-            engine.ApplyPreampIfEnabled(at, static_cast<uint32_t>(n), 16);
-            engine.pendingFree -= static_cast<uint32_t>(n);
-        }
-        engine.decodeLock.Release();
+        if (n > 0) engine.CommitPending(static_cast<uint32_t>(n), true);
+        engine.EndDecodePass();
         if (n == 0) return kDecodeEnded;
         if (n < 0) return kDecodeError;  // any decode error, a hole in the data included
     }
@@ -198,5 +179,11 @@ bool ReadOggFileTags(const std::wstring& path, TagInfo& tags) {
     CommentsToTags(slots, tags);
     return true;
 }
+
+const SourceOps kOggSource = {
+    kSourceOgg, "ogg", OpenOgg, SeekOgg, DecodeStepOgg, nullptr, nullptr, RewindOgg, CloseOgg, GetOggTags,
+    [](PlayerEngine&, const std::wstring& path, TagInfo& tags) { return ReadOggFileTags(path, tags); },
+    nullptr,
+};
 
 }  // namespace vl

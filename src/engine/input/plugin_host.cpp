@@ -6,9 +6,10 @@
 #include <cstdlib>
 #include <limits>
 
+#include "engine/input/source.h"
 #include "engine/player_engine.h"
-#include "install_dirs.h"
 #include "platform/files.h"
+#include "platform/install_dirs.h"
 #include "platform/text.h"
 
 namespace vl {
@@ -102,10 +103,10 @@ void CopyTags(const TagInfo& from, TagInfo& to) {
 
 // A plug-in fills a private copy of the header, so it cannot touch the fields the output ring
 // lives on (data pointer, flags, links); its byte count is clamped to the buffer.
-uint32_t CallDecode(const VlDecoderRecord& record, WaveHeader* header, uint32_t capacity, int& result,
+uint32_t CallDecode(const VlDecoderRecord& record, uint8_t* data, uint32_t capacity, int& result,
                     const uint8_t* input = nullptr, int32_t inputLength = 0, int32_t* consumed = nullptr) {
     WaveHeader call{};
-    call.lpData = header->lpData;
+    call.lpData = data;
     call.dwBufferLength = capacity;
     call.dwBytesRecorded = 0;
     result = consumed ? record.DecodeStream(input, inputLength, consumed, &call) : record.Decode(&call);
@@ -168,8 +169,6 @@ bool OpenPluginFile(PlayerEngine& engine, const std::wstring& path) {
         frames = std::clamp(frames, 0.0, static_cast<double>(std::numeric_limits<int32_t>::max()));
         engine.totalSamples = static_cast<uint32_t>(static_cast<int32_t>(frames));
         engine.filePlugin = static_cast<int>(i);
-        engine.path = path;
-        engine.sourceType = kSourcePlugin;
         return true;
     }
     return false;
@@ -180,9 +179,8 @@ bool SeekPlugin(PlayerEngine& engine, int ms) {
     if (!e || !(e->caps & VL_CAP_SEEK)) return false;
     int reached = e->record->Seek(ms);
     if (reached < 0) return false;
-    engine.seekRequested = 1;
-    engine.startSample = static_cast<uint32_t>(static_cast<int32_t>(static_cast<double>(engine.format.sampleRate) * reached * 0.001));
-    engine.output.Reset();
+    engine.SeekReached(
+        static_cast<uint32_t>(static_cast<int32_t>(static_cast<double>(engine.format.sampleRate) * reached * 0.001)));
     return true;
 }
 
@@ -200,25 +198,18 @@ int DecodeStepPlugin(PlayerEngine& engine) {
     const PluginEntry* e = At(engine, engine.filePlugin);
     if (!e) return kDecodeError;
     if (!e->record->Start()) return kDecodeError;
-    const int bits = engine.OutputBits();
-    const uint32_t frameBytes = static_cast<uint32_t>(bits / 8 * std::max(1, engine.format.channels));
+    const uint32_t frameBytes = static_cast<uint32_t>(engine.OutputBits() / 8 * std::max(1, engine.format.channels));
     for (;;) {
         if (engine.stopRequested) return kDecodeStopped;
         if (!engine.EnsurePendingBuffer()) return kDecodeError;
-        engine.decodeLock.Acquire();
-        if (engine.seekRequested) {
-            engine.ResetForSeek();
-            engine.decodeLock.Release();
-            continue;
-        }
+        if (engine.BeginDecodePass() != DecodePass::kRun) continue;
         int result = 0;
-        uint32_t got = CallDecode(*e->record, engine.pendingBuffer, engine.outputBufferSize, result);
-        engine.decodeLock.Release();
+        uint32_t got = CallDecode(*e->record, engine.PendingSpace(), engine.PendingRoom(), result);
+        engine.EndDecodePass();
         if (result < 0) return kDecodeError;
         got -= got % frameBytes;
-        if (!(e->caps & VL_CAP_EQUALIZER)) engine.ApplyPreampIfEnabled(engine.pendingBuffer->lpData, got, bits);
-        engine.SubmitBuffer(engine.pendingBuffer, got);
-        engine.pendingBuffer = nullptr;
+        engine.CommitPending(got, !(e->caps & VL_CAP_EQUALIZER));
+        engine.SubmitPending();
         if (result > 0 || engine.endReached) return kDecodeEnded;
     }
 }
@@ -269,18 +260,33 @@ bool OpenPluginStream(PlayerEngine& engine, const uint8_t* data, int32_t length)
     return false;
 }
 
-int DecodePluginStream(PlayerEngine& engine, const uint8_t* data, int32_t length, int32_t& consumed,
-                       WaveHeader* header) {
+int DecodePluginStream(PlayerEngine& engine, const uint8_t* data, int32_t length, int32_t& consumed, uint8_t* out,
+                       uint32_t capacity, uint32_t& recorded) {
     consumed = 0;
+    recorded = 0;
     const PluginEntry* e = At(engine, engine.streamPlugin);
-    if (!e || !header) return -1;
+    if (!e || !out) return -1;
     if (length < 0) length = 0;
     int result = 0;
     int32_t used = 0;
-    uint32_t got = CallDecode(*e->record, header, header->dwBufferLength, result, data, length, &used);
+    recorded = CallDecode(*e->record, out, capacity, result, data, length, &used);
     consumed = std::clamp(used, 0, length);
-    header->dwBytesRecorded = got;
     return NormalisedResult(result);
+}
+
+int DecodePluginStream(PlayerEngine& engine, const uint8_t* data, int32_t length, int32_t& consumed,
+                       WaveHeader* header) {
+    if (!header) {
+        consumed = 0;
+        return -1;
+    }
+    return DecodePluginStream(engine, data, length, consumed, header->lpData, header->dwBufferLength,
+                              header->dwBytesRecorded);
+}
+
+bool PluginStreamEqualizes(const PlayerEngine& engine) {
+    const PluginEntry* e = At(engine, engine.streamPlugin);
+    return e && (e->caps & VL_CAP_EQUALIZER);
 }
 
 void ClosePluginStream(PlayerEngine& engine) {
@@ -288,5 +294,16 @@ void ClosePluginStream(PlayerEngine& engine) {
     engine.streamPlugin = -1;
     engine.pluginBits = 0;
 }
+
+namespace {
+
+int PluginBits(const PlayerEngine& engine) { return engine.pluginBits > 0 ? engine.pluginBits : 16; }
+
+}  // namespace
+
+const SourceOps kPluginSource = {
+    kSourcePlugin, "plugin",        OpenPluginFile, SeekPlugin,         DecodeStepPlugin, nullptr, nullptr,
+    RewindPlugin,  ClosePluginFile, GetPluginTags,  ReadPluginFileTags, PluginBits,
+};
 
 }  // namespace vl

@@ -47,6 +47,11 @@ bool OpenPluginStream(PlayerEngine& engine, const uint8_t* data, int32_t length)
 // within 0..length and header->dwBytesRecorded within header->dwBufferLength.
 int DecodePluginStream(PlayerEngine& engine, const uint8_t* data, int32_t length, int32_t& consumed,
                        WaveHeader* header);
+// The same into capacity bytes at out; recorded = the bytes written.
+int DecodePluginStream(PlayerEngine& engine, const uint8_t* data, int32_t length, int32_t& consumed, uint8_t* out,
+                       uint32_t capacity, uint32_t& recorded);
+// The stream's plug-in applies the equalizer (and its preamp) itself.
+bool PluginStreamEqualizes(const PlayerEngine& engine);
 void ClosePluginStream(PlayerEngine& engine);
 
 }  // namespace vl

@@ -6,11 +6,12 @@
 #include <vector>
 
 #include "engine/input/mpeg_input.h"
-#include "engine/input/ogg_stream_decoder.h"
-#include "engine/player_engine.h"
-#include "engine/input/plugin_host.h"
-#include "platform/clock.h"
 #include "engine/input/net_stream_reader.h"
+#include "engine/input/ogg_stream_decoder.h"
+#include "engine/input/plugin_host.h"
+#include "engine/input/source.h"
+#include "engine/player_engine.h"
+#include "platform/clock.h"
 
 namespace vl {
 
@@ -58,8 +59,7 @@ bool SniffOgg(PlayerEngine& engine, const uint8_t* probe, uint32_t count) {
     engine.format.channels = info.channels;
     engine.format.sampleRate = static_cast<int32_t>(info.rate);
     engine.format.bitrate = static_cast<int32_t>(info.bitrateNominal / 1000);
-    if (engine.oggStream) OggStreamDecoder::Destroy(engine.oggStream);
-    engine.oggStream = decoder;
+    engine.oggStream.reset(decoder);
     return true;
 }
 
@@ -190,24 +190,28 @@ bool LinkFormatChanged(PlayerEngine& engine) {
            (info.channels != engine.format.channels || info.rate != engine.format.sampleRate);
 }
 
+// One decode call into the pending buffer (which must exist), handed on when full. Sets
+// linkChanged, and keeps none of its PCM, when a link of another format began.
+int DecodeOggPending(PlayerEngine& engine, int supplied, uint32_t& written, bool& linkChanged) {
+    written = 0;
+    int result = engine.oggStream->Decode(engine.PendingSpace(), engine.PendingRoom(), written, supplied);
+    linkChanged = LinkFormatChanged(engine);
+    if (linkChanged) return result;
+    engine.CommitPending(written, true);
+    if (result == OggStreamDecoder::kOutputFull) engine.SubmitPending();
+    return result;
+}
+
 // The stream has ended: decode what the decoder still holds (the rest of the last link and
 // any links that came whole with the last bytes) until it asks for input that will not come.
 void DecodeOggTail(PlayerEngine& engine) {
-    OggStreamDecoder& decoder = *engine.oggStream;
     while (!engine.stopRequested && !engine.seekRequested && engine.EnsurePendingBuffer()) {
-        uint8_t* at = engine.pendingBuffer->lpData + (engine.outputBufferSize - engine.pendingFree);
         uint32_t written = 0;
-        int result = decoder.Decode(at, engine.pendingFree, written, 0);
-        if (written > engine.pendingFree) written = engine.pendingFree;
-        if (LinkFormatChanged(engine)) return;
-        engine.ApplyPreampIfEnabled(at, written, 16);
-        engine.pendingFree -= written;
-        if (result == OggStreamDecoder::kOutputFull) {
-            engine.SubmitBuffer(engine.pendingBuffer, engine.outputBufferSize - engine.pendingFree);
-            engine.pendingBuffer = nullptr;
-        } else if (result != OggStreamDecoder::kNeedInput || written == 0) {
+        bool linkChanged = false;
+        int result = DecodeOggPending(engine, 0, written, linkChanged);
+        if (linkChanged) return;
+        if (result != OggStreamDecoder::kOutputFull && (result != OggStreamDecoder::kNeedInput || written == 0))
             return;
-        }
     }
 }
 
@@ -245,21 +249,15 @@ void OggLoop(PlayerEngine& engine) {
             }
         }
         if (!engine.EnsurePendingBuffer() || engine.stopRequested) continue;
-        uint8_t* at = engine.pendingBuffer->lpData + (engine.outputBufferSize - engine.pendingFree);
         uint32_t written = 0;
-        int result = decoder.Decode(at, engine.pendingFree, written, supplied);
-        if (written > engine.pendingFree) written = engine.pendingFree;
-        if (LinkFormatChanged(engine)) {
+        bool linkChanged = false;
+        int result = DecodeOggPending(engine, supplied, written, linkChanged);
+        if (linkChanged) {
             // The output is open for the first link's format: the run ends where it changes.
             engine.FinishPlayback(true, false);
             return;
         }
-        engine.ApplyPreampIfEnabled(at, written, 16);
-        engine.pendingFree -= written;
-        if (result == OggStreamDecoder::kOutputFull) {
-            engine.SubmitBuffer(engine.pendingBuffer, engine.outputBufferSize - engine.pendingFree);
-            engine.pendingBuffer = nullptr;
-        } else if (result < 0) {
+        if (result < 0) {
             engine.FinishPlayback(false, true);
             return;
         }
@@ -280,21 +278,17 @@ void PluginLoop(PlayerEngine& engine) {
         const bool more = topUp == kTopped;
         if (!more && filled == 0) break;
         if (!engine.EnsurePendingBuffer() || engine.stopRequested) continue;
-        engine.pendingBuffer->dwBufferLength = engine.outputBufferSize;
-        engine.pendingBuffer->dwBytesRecorded = 0;
         int32_t consumed = 0;
+        uint32_t recorded = 0;
         int result = DecodePluginStream(engine, input.data(), static_cast<int32_t>(filled), consumed,
-                                        engine.pendingBuffer);
+                                        engine.PendingSpace(), engine.PendingRoom(), recorded);
         if (result < 0) {
             engine.FinishPlayback(false, true);
             return;
         }
-        uint32_t recorded = engine.pendingBuffer->dwBytesRecorded;
         if (recorded > 0) {
-            if (!(engine.plugins[static_cast<size_t>(engine.streamPlugin)]->caps & VL_CAP_EQUALIZER))
-                engine.ApplyPreampIfEnabled(engine.pendingBuffer->lpData, recorded, 16);
-            engine.SubmitBuffer(engine.pendingBuffer, recorded);
-            engine.pendingBuffer = nullptr;
+            engine.CommitPending(recorded, !PluginStreamEqualizes(engine));
+            engine.SubmitPending();
         }
         if (result == 1 || !more) break;
         uint32_t used = static_cast<uint32_t>(consumed);
@@ -303,6 +297,25 @@ void PluginLoop(PlayerEngine& engine) {
     }
     engine.FinishPlayback(true, false);
 }
+
+bool SniffPlugin(PlayerEngine& engine, const uint8_t* probe, uint32_t count) {
+    return OpenPluginStream(engine, probe, static_cast<int32_t>(count));
+}
+
+// The stream formats in the order they are tried on the first bytes. loop runs the stream to
+// its end; it is given those first bytes, which the MPEG loop plays as audio.
+struct StreamFormatOps {
+    int format;  // StreamFormat
+    bool (*sniff)(PlayerEngine& engine, const uint8_t* probe, uint32_t count);
+    void (*loop)(PlayerEngine& engine, std::vector<uint8_t> probe, uint32_t got);
+};
+
+const StreamFormatOps kStreamFormats[] = {
+    {kStreamFormatMpeg, SniffMpeg, MpegLoop},
+    {kStreamFormatOgg, SniffOgg, [](PlayerEngine& engine, std::vector<uint8_t>, uint32_t) { OggLoop(engine); }},
+    {kStreamFormatPlugin, SniffPlugin,
+     [](PlayerEngine& engine, std::vector<uint8_t>, uint32_t) { PluginLoop(engine); }},
+};
 
 }  // namespace
 
@@ -323,38 +336,40 @@ void StreamDecodeThread(PlayerEngine& engine) {
         return;
     }
     engine.format = FormatRecord{};
-    if (SniffMpeg(engine, probe.data(), got)) {
-        engine.streamFormat = kStreamFormatMpeg;
-    } else if (SniffOgg(engine, probe.data(), got)) {
-        engine.streamFormat = kStreamFormatOgg;
-    } else if (OpenPluginStream(engine, probe.data(), static_cast<int32_t>(got))) {
-        engine.streamFormat = kStreamFormatPlugin;
-    } else {
+    const StreamFormatOps* chosen = nullptr;
+    for (const StreamFormatOps& f : kStreamFormats) {
+        if (f.sniff(engine, probe.data(), got)) {
+            chosen = &f;
+            break;
+        }
+    }
+    if (!chosen) {
         engine.FinishPlayback(false, true);
         return;
     }
+    engine.streamFormat = chosen->format;
     if (!engine.StartOutput() || !WaitPrebuffer(engine, reader.GetPrebufferBlocks())) {
         engine.FinishPlayback(false, true);
         return;
     }
     engine.streamState = kStreamReceiving;
     SetPlayStateFromThread(engine, kPlaying);
-    switch (engine.streamFormat) {
-        case kStreamFormatMpeg: MpegLoop(engine, std::move(probe), got); break;
-        case kStreamFormatOgg: OggLoop(engine); break;
-        case kStreamFormatPlugin: PluginLoop(engine); break;
-        default: engine.FinishPlayback(false, true); break;
-    }
+    chosen->loop(engine, std::move(probe), got);
 }
 
 void RewindStream(PlayerEngine& engine) {
-    if (engine.oggStream) {
-        OggStreamDecoder::Destroy(engine.oggStream);
-        engine.oggStream = nullptr;
-    }
+    engine.oggStream.reset();
     engine.streamTitle[0] = 0;
     if (engine.streamPlugin >= 0) ClosePluginStream(engine);
     engine.streamFormat = kStreamFormatNone;
 }
+
+const SourceOps kStreamSource = {
+    kSourceStream, "stream",
+    nullptr,  // opened by OpenStream
+    nullptr, nullptr, StreamDecodeThread, nullptr, RewindStream,
+    [](PlayerEngine& engine) { engine.streamReader->Reset(); },
+    nullptr, nullptr, nullptr,
+};
 
 }  // namespace vl

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/input/source.h"
 #include "engine/player_engine.h"
 
 namespace vl {
@@ -146,27 +147,22 @@ bool IsPlainPcm(const WavState& wav) {
 int DecodePcm(PlayerEngine& engine, WavState& wav) {
     for (;;) {
         if (!engine.EnsurePendingBuffer()) return kDecodeError;
-        engine.decodeLock.Acquire();
-        if (engine.seekRequested) {
-            engine.ResetForSeek();
-            engine.decodeLock.Release();
-        } else {
+        if (engine.BeginDecodePass() == DecodePass::kRun) {
             int64_t left = wav.dataSize - wav.dataPosition;
-            uint32_t want = static_cast<uint32_t>(std::min<int64_t>(left, engine.outputBufferSize));
+            uint32_t want = static_cast<uint32_t>(std::min<int64_t>(left, engine.PendingRoom()));
             want -= want % std::max<uint32_t>(1, wav.destination.nBlockAlign);
             uint32_t got = 0;
-            bool ok = want > 0 && engine.fileReader.Read(engine.pendingBuffer->lpData, want, got);
+            bool ok = want > 0 && engine.fileReader.Read(engine.PendingSpace(), want, got);
             if (!ok && want > 0 && engine.fileReader.LastError() != 0) {
-                engine.decodeLock.Release();
+                engine.EndDecodePass();
                 return kDecodeError;
             }
             got -= got % std::max<uint32_t>(1, wav.destination.nBlockAlign);
-            engine.ApplyPreampIfEnabled(engine.pendingBuffer->lpData, got, wav.destination.wBitsPerSample);
+            engine.CommitPending(got, true);
             wav.dataPosition += got;
-            engine.decodeLock.Release();
+            engine.EndDecodePass();
             if (!ok || got == 0) return kDecodeEnded;
-            engine.SubmitBuffer(engine.pendingBuffer, got);
-            engine.pendingBuffer = nullptr;
+            engine.SubmitPending();
             if (wav.dataPosition >= wav.dataSize || engine.endReached) return kDecodeEnded;
         }
         if (engine.stopRequested) return kDecodeStopped;
@@ -175,39 +171,29 @@ int DecodePcm(PlayerEngine& engine, WavState& wav) {
 
 // Hands out the rest of a converted block that did not fit one output buffer.
 void TakeSpill(PlayerEngine& engine, WavState& wav) {
-    uint32_t k = std::min<uint32_t>(static_cast<uint32_t>(wav.spill.size() - wav.spillUsed), engine.pendingFree);
-    uint8_t* at = engine.pendingBuffer->lpData + (engine.outputBufferSize - engine.pendingFree);
-    std::memcpy(at, wav.spill.data() + wav.spillUsed, k);
-    engine.ApplyPreampIfEnabled(at, k, wav.destination.wBitsPerSample);
-    engine.pendingFree -= k;
+    uint32_t k = std::min<uint32_t>(static_cast<uint32_t>(wav.spill.size() - wav.spillUsed), engine.PendingRoom());
+    std::memcpy(engine.PendingSpace(), wav.spill.data() + wav.spillUsed, k);
+    engine.CommitPending(k, true);
     wav.spillUsed += k;
 }
 
 int DecodeConverted(PlayerEngine& engine, WavState& wav) {
     const uint32_t align = wav.source.nBlockAlign;
     for (;;) {
-        if (engine.pendingBuffer) {
-            engine.SubmitBuffer(engine.pendingBuffer, engine.outputBufferSize - engine.pendingFree);
-            engine.pendingBuffer = nullptr;
+        if (engine.HasPendingBuffer()) {
+            engine.SubmitPending();
             if (engine.endReached) return kDecodeEnded;
         }
-        engine.pendingBuffer = engine.GetFreeBuffer();
-        if (!engine.pendingBuffer) return kDecodeError;
-        engine.pendingFree = engine.outputBufferSize;
-        engine.decodeLock.Acquire();
-        if (engine.seekRequested) {
-            engine.ResetForSeek();
-            wav.acmStream->Reset();
-            wav.spill.clear();
-            wav.spillUsed = 0;
-            engine.decodeLock.Release();
+        if (!engine.EnsurePendingBuffer()) return kDecodeError;
+        if (engine.BeginDecodePass() != DecodePass::kRun) {
+            // the seek reaction has run
         } else if (wav.spillUsed < wav.spill.size()) {
-            engine.decodeLock.Release();
+            engine.EndDecodePass();
             TakeSpill(engine, wav);
             if (wav.dataPosition >= wav.dataSize && wav.spillUsed >= wav.spill.size()) return kDecodeEnded;
         } else {
             uint32_t fit = 0;
-            if (!wav.acmStream->Size(engine.pendingFree, fit, ACM_STREAMSIZEF_DESTINATION)) fit = 0;
+            if (!wav.acmStream->Size(engine.PendingRoom(), fit, ACM_STREAMSIZEF_DESTINATION)) fit = 0;
             const int64_t left = wav.dataSize - wav.dataPosition;
             uint32_t n = static_cast<uint32_t>(std::min<int64_t>({static_cast<int64_t>(fit), left, 4096}));
             // Only whole blocks convert: a cut block would be consumed without being played.
@@ -218,11 +204,11 @@ int DecodeConverted(PlayerEngine& engine, WavState& wav) {
             uint32_t got = 0;
             bool ok = n > 0 && engine.fileReader.Read(wav.sourceBuffer.data(), n, got);
             if (!ok && n > 0 && engine.fileReader.LastError() != 0) {
-                engine.decodeLock.Release();
+                engine.EndDecodePass();
                 return kDecodeError;
             }
             wav.dataPosition += got;
-            engine.decodeLock.Release();
+            engine.EndDecodePass();
             if (!ok || got == 0) return kDecodeEnded;
             AcmStreamHeader header;
             header.source = wav.sourceBuffer.data();
@@ -234,8 +220,8 @@ int DecodeConverted(PlayerEngine& engine, WavState& wav) {
                 header.destination = wav.spill.data();
                 header.destinationLength = size;
             } else {
-                header.destination = engine.pendingBuffer->lpData + (engine.outputBufferSize - engine.pendingFree);
-                header.destinationLength = engine.pendingFree;
+                header.destination = engine.PendingSpace();
+                header.destinationLength = engine.PendingRoom();
             }
             if (!wav.acmStream->Convert(header)) return kDecodeError;
             if (toSpill) {
@@ -243,9 +229,7 @@ int DecodeConverted(PlayerEngine& engine, WavState& wav) {
                 wav.spillUsed = 0;
                 TakeSpill(engine, wav);
             } else {
-                uint32_t used = std::min(header.destinationLengthUsed, engine.pendingFree);
-                engine.ApplyPreampIfEnabled(header.destination, used, wav.destination.wBitsPerSample);
-                engine.pendingFree -= used;
+                engine.CommitPending(header.destinationLengthUsed, true);
             }
             if (wav.dataPosition >= wav.dataSize && wav.spillUsed >= wav.spill.size()) return kDecodeEnded;
         }
@@ -257,14 +241,12 @@ int DecodeConverted(PlayerEngine& engine, WavState& wav) {
 
 bool OpenWav(PlayerEngine& engine, const std::wstring& path) {
     if (!engine.fileReader.Open(path)) return false;
-    engine.path = path;
     engine.wav = std::make_unique<WavState>();
     if (!ParseWav(engine, *engine.wav)) {
         CloseWav(engine);
         engine.fileReader.Close();
         return false;
     }
-    engine.sourceType = kSourceWav;
     return true;
 }
 
@@ -283,9 +265,7 @@ bool SeekWav(PlayerEngine& engine, int ms) {
         offset = bytes - bytes % src.nBlockAlign;
     }
     if (engine.fileReader.Seek(wav->dataStart + offset, FILE_BEGIN) == kNoPosition) return false;
-    engine.seekRequested = 1;
-    engine.startSample = target;
-    engine.output.Reset();
+    engine.SeekReached(target);
     wav->dataPosition = offset;
     return true;
 }
@@ -302,5 +282,25 @@ int DecodeStepWav(PlayerEngine& engine) {
 int WavBitsPerSample(const PlayerEngine& engine) {
     return engine.wav ? engine.wav->destination.wBitsPerSample : 16;
 }
+
+namespace {
+
+// Converted data restarts cleanly at the new position.
+bool ClearWavForSeek(PlayerEngine& engine) {
+    WavState* wav = engine.wav.get();
+    if (wav && wav->acmStream) {
+        wav->acmStream->Reset();
+        wav->spill.clear();
+        wav->spillUsed = 0;
+    }
+    return true;
+}
+
+}  // namespace
+
+const SourceOps kWavSource = {
+    kSourceWav, "wav",    OpenWav, SeekWav, DecodeStepWav, nullptr, ClearWavForSeek,
+    RewindWav,  CloseWav, nullptr, nullptr, WavBitsPerSample,
+};
 
 }  // namespace vl

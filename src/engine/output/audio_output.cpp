@@ -223,6 +223,30 @@ void AudioOutput::FeederCallback(WaveOut*, unsigned message, uintptr_t instance,
     self->deviceEvent_->Set();
 }
 
+namespace {
+
+// The largest top-16-bit value of the first two channels. kBytes 2 is the common case, with
+// the sample width fixed so the loop carries no width arithmetic; 0 reads `bytes` at run time.
+template <int kBytes, bool kStereo>
+void PeakScan(const uint8_t* data, uint32_t frames, uint32_t align, int& maxL, int& maxR, int bytes = kBytes) {
+    const int b = kBytes ? kBytes : bytes;
+    int16_t l = 0, r = 0;
+    for (uint32_t f = 0; f < frames; ++f) {
+        const uint8_t* p = data + f * align;
+        int16_t s;
+        std::memcpy(&s, p + b - 2, 2);
+        l = std::max(l, s);
+        if (kStereo) {
+            std::memcpy(&s, p + 2 * b - 2, 2);
+            r = std::max(r, s);
+        }
+    }
+    maxL = l;
+    maxR = r;
+}
+
+}  // namespace
+
 void AudioOutput::MeasurePeaks(const uint8_t* data, uint32_t length) {
     const int channels = format_.channels;
     const int bits = format_.bitsPerSample;
@@ -243,15 +267,14 @@ void AudioOutput::MeasurePeaks(const uint8_t* data, uint32_t length) {
     }
     // 16 bits and wider: the top 16 bits of each sample.
     const int bytes = bits / 8;
-    maxL = maxR = 0;
-    for (uint32_t f = 0; f < frames; ++f) {
-        const uint8_t* p = data + f * align;
-        int16_t l = static_cast<int16_t>(p[bytes - 2] | (p[bytes - 1] << 8));
-        maxL = std::max<int>(maxL, l);
-        if (channels > 1) {
-            int16_t r = static_cast<int16_t>(p[2 * bytes - 2] | (p[2 * bytes - 1] << 8));
-            maxR = std::max<int>(maxR, r);
-        }
+    if (bytes == 2 && channels == 2) {
+        PeakScan<2, true>(data, frames, align, maxL, maxR);
+    } else if (bytes == 2 && channels == 1) {
+        PeakScan<2, false>(data, frames, align, maxL, maxR);
+    } else if (channels > 1) {
+        PeakScan<0, true>(data, frames, align, maxL, maxR, bytes);
+    } else {
+        PeakScan<0, false>(data, frames, align, maxL, maxR, bytes);
     }
     peakLeft_ = maxL * 100 / 32767;
     peakRight_ = channels > 1 ? maxR * 100 / 32767 : peakLeft_.load();

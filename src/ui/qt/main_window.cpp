@@ -116,11 +116,15 @@ bool MainWindow::Create(const std::wstring& commandLine, int keepPosition) {
     if (keepPosition == 0) move(settings->windowLeft, settings->windowTop);
     show();
     ApplyTopMost();
+    StartPlaylist(commandLine);
+    return true;
+}
 
+void MainWindow::StartPlaylist(const std::wstring& commandLine) {
     if (!commandLine.empty()) {
         OnCopyData(kCommandLineData, BuildCommandLineRecord(commandLine));
         Play(-1);
-        return true;
+        return;
     }
     if (settings->saveDefPlayList) {
         // Nothing is opened while the list loads: the resume point picks the entry afterwards.
@@ -140,7 +144,6 @@ bool MainWindow::Create(const std::wstring& commandLine, int keepPosition) {
         }
         if (settings->playOnStart) Play(-1);
     }
-    return true;
 }
 
 void MainWindow::OnCreate() {

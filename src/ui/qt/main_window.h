@@ -25,6 +25,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -66,6 +67,9 @@ public:
     // commandLine: the start's arguments in the hand-over form (tokens, see SendCommandLine);
     // keepPosition 0 asks for the saved position. False when no window could be made.
     virtual bool Create(const std::wstring& commandLine, int keepPosition);
+    // The end of Create: the command line's files, else the default playlist with the resume
+    // point, and play at start-up.
+    virtual void StartPlaylist(const std::wstring& commandLine);
     // The accelerator table, in its order (made on first use).
     virtual const std::vector<Accelerator>& GetAccelerators();
     // A key addressed to this window: true when an accelerator took it.
@@ -122,6 +126,8 @@ public:
     virtual void CmdTopMost();
     virtual void CmdOptions();
     virtual void CmdSleepTimer();
+    // The lyrics search for the current entry, through openLyricsSearch.
+    virtual void CmdDownloadLyrics();
     // "Download Lyrics..." of the playlist dialog for an entry: the base player has no lyrics
     // search, the lyrics window opens its search dialog for the entry.
     virtual void ShowLyricsSearch(int index);
@@ -185,6 +191,8 @@ public:
     virtual void ResetPlayed();
     virtual void EnsureCurrent();
     virtual bool Play(int index);
+    // The entry's lyrics from the first source that has them (file beside it, tags, folder).
+    void LoadLyricsOf(const PlaylistEntry& entry);
     virtual void Pause();
     virtual void Stop();
     virtual PlaylistEntry* GetEntry(int index);
@@ -280,11 +288,15 @@ public:
     uint32_t cachedVolume = 0;
     LyricsModel lyrics;
     QSystemTrayIcon* trayIcon = nullptr;  // set while the tray icon is shown
+    // Opens the lyrics search dialog for the entry of that index; installed by the program.
+    std::function<void(int index)> openLyricsSearch;
 
 private:
     WindowMessageSink messageSink;
     QBasicTimer timers[kMaxTimerId + 1];
     bool closed = false;
+    // The last OpenEntry opened its entry: opening the current entry again keeps it as it is.
+    bool lastOpenSucceeded = false;
 };
 
 }  // namespace vl

@@ -1,7 +1,6 @@
 // The player's commands, its popup menus and the tray icon.
 #include <QApplication>
 #include <QCursor>
-#include <QInputDialog>
 #include <QMenu>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
@@ -13,11 +12,11 @@
 #include "platform/screen_profile.h"
 #include "platform/wave_out.h"
 #include "settings/player_settings.h"
+#include "settings/qt/about_box.h"
 #include "settings/qt/playlist_dialog.h"
 #include "ui/commands.h"
 #include "ui/string_table.h"
 #include "ui/qt/app_icon.h"
-#include "ui/qt/gui_version.h"
 #include "ui/qt/main_window.h"
 
 namespace vl {
@@ -37,7 +36,8 @@ struct MenuItem {
 constexpr MenuItem kWindowMenuItems[] = {
     {IDM_OPEN_FILE, "Open File"},       {IDM_ADD_FILE, "Add File"},
     {IDM_OPEN_URL, "Open URL"},         {IDM_MODIFY_PLAYLIST, "Modify Playlist"},
-    {IDM_SAVE_PLAYLIST, "Save Playlist"}, {0, nullptr},
+    {IDM_SAVE_PLAYLIST, "Save Playlist"}, {IDM_DOWNLOAD_LYRICS, "Download Lyrics..."},
+    {0, nullptr},
     {IDM_PLAY_PAUSE, "Play/Pause"},     {IDM_STOP, "Stop"},
     {IDM_PREVIOUS, "Previous"},         {IDM_NEXT, "Next"},
     {IDM_REWIND, "Rew"},                {IDM_FORWARD, "FF"},
@@ -106,9 +106,7 @@ int MainWindow::OnCommand(int id) {
     case IDM_VOLUME_DOWN: CmdVolumeDown(); break;
     case IDM_SAVE_PLAYLIST: CmdSavePlaylist(); break;
     case IDM_ADD_FILE: CmdAddFile(); break;
-    case IDM_ABOUT:
-        QMessageBox::about(this, QString::fromWCharArray(GetString(IDS_PRODUCT_NAME)), GuiVersionText());
-        break;
+    case IDM_ABOUT: ShowAbout(this, *engine); break;
     case IDM_EXIT: QMetaObject::invokeMethod(this, "close", Qt::QueuedConnection); break;
     case IDM_EFFECTS: CmdEffects(); break;
     case IDM_OPTIONS: CmdOptions(); break;
@@ -134,6 +132,7 @@ int MainWindow::OnCommand(int id) {
     case IDM_SLEEP_TIMER: CmdSleepTimer(); break;
     case IDM_REWIND: CmdRewind(); break;
     case IDM_FORWARD: CmdForward(); break;
+    case IDM_DOWNLOAD_LYRICS: CmdDownloadLyrics(); break;
     default: return 0;
     }
     return 0;
@@ -152,12 +151,11 @@ void MainWindow::CmdAddFile() {
 }
 
 void MainWindow::CmdOpenUrl() {
-    bool ok = false;
-    QString url = QInputDialog::getText(this, QStringLiteral("Open URL"), QStringLiteral("URL:"), QLineEdit::Normal,
-                                        QStringLiteral("http://"), &ok);
-    if (!ok || url.trimmed().isEmpty()) return;
+    std::wstring url;
+    // An address the player cannot play (another scheme than http://) leaves the playlist as it is.
+    if (settings->ShowOpenUrl(this, url) != 1 || !IsUrl(url)) return;
     ClearPlaylist();
-    AddEntry(url.trimmed().toStdWString());
+    AddEntry(url);
     if (GetEntryCount() > 0) Play(-1);
     RefreshPlaylistDialog();
 }
@@ -171,7 +169,9 @@ void MainWindow::RefreshPlaylistDialog() {
     if (playlistDialog) playlistDialog->Refresh();
 }
 
-void MainWindow::ShowLyricsSearch(int) {}
+void MainWindow::ShowLyricsSearch(int index) {
+    if (openLyricsSearch) openLyricsSearch(index);
+}
 
 void MainWindow::CmdSavePlaylist() { SavePlaylistAs(nullptr); }
 
@@ -295,6 +295,12 @@ void MainWindow::CmdSleepTimer() {
     } else {
         KillTimer(8);
     }
+}
+
+void MainWindow::CmdDownloadLyrics() {
+    int index = GetCurrentIndex();
+    if (index < 0 && GetEntryCount() > 0) index = 0;
+    if (index >= 0 && openLyricsSearch) openLyricsSearch(index);
 }
 
 // ---------------------------------------------------------------- menus and tray

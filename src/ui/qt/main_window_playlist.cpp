@@ -5,6 +5,7 @@
 #include <QFileDialog>
 
 #include "engine/player_engine.h"
+#include "lyrics/lyrics_sources.h"
 #include "platform/files.h"
 #include "settings/player_settings.h"
 #include "settings/qt/file_browser.h"
@@ -16,12 +17,6 @@
 #include "ui/qt/wait_cursor.h"
 
 namespace vl {
-
-namespace {
-
-bool g_lastOpenSucceeded = false;
-
-}  // namespace
 
 // ---------------------------------------------------------------- forwarding to the model
 
@@ -91,18 +86,18 @@ bool MainWindow::OpenEntry(int index) {
     InvalidateStreamInfo();
     engine->SetOutputSettings(settings->output);
     engine->SetStreamSettings(settings->stream);
-    if (index == GetCurrentIndex() && g_lastOpenSucceeded) return true;
+    if (index == GetCurrentIndex() && lastOpenSucceeded) return true;
 
     bool ok;
     if (IsUrl(entry->path)) {
         ok = engine->OpenStream(entry->path);
     } else {
         ok = engine->Open(entry->path);
-        if (ok) lyrics.Load(entry->path);
     }
     if (ok) {
         engine->GetTrackInfo(entry->trackInfo);
         engine->GetTagInfo(entry->tags);
+        if (!IsUrl(entry->path)) LoadLyricsOf(*entry);
         SyncPlaylistOptions();
         playlist.MarkOpened(index);
     }
@@ -111,15 +106,19 @@ bool MainWindow::OpenEntry(int index) {
     playlist.SetCurrentIndex(index);
     update();
     if (playlistDialog) playlistDialog->MarkCurrent(index);
-    g_lastOpenSucceeded = ok;
+    lastOpenSucceeded = ok;
     return ok;
+}
+
+void MainWindow::LoadLyricsOf(const PlaylistEntry& entry) {
+    LoadLyricsFor(lyrics, entry.path, &entry.tags, LyricsFolderSetting());
 }
 
 bool MainWindow::Play(int index) {
     int current = GetCurrentIndex();
     if (index == -1 || index == current) {
         PlaylistEntry* entry = GetEntry(index == -1 ? current : index);
-        if (!lyrics.IsLoaded() && entry && !IsUrl(entry->path)) lyrics.Load(entry->path);
+        if (!lyrics.IsLoaded() && entry && !IsUrl(entry->path)) LoadLyricsOf(*entry);
     } else if (!OpenEntry(index)) {
         return false;
     }
@@ -143,7 +142,7 @@ void MainWindow::CloseTrack() {
     Stop();
     engine->Close();
     // Nothing is open any more, so the next OpenEntry of the current entry opens it again.
-    g_lastOpenSucceeded = false;
+    lastOpenSucceeded = false;
 }
 
 void MainWindow::SeekTo(int ms) { engine->Seek(ms); }

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "ui/qt/main_window.h"
+#include "ui/qt/mpris.h"
 #include "ui/qt/single_instance.h"
 
 namespace vl {
@@ -18,6 +19,7 @@ PlayerApp* GetApp() { return g_app; }
 PlayerApp::PlayerApp() { g_app = this; }
 
 PlayerApp::~PlayerApp() {
+    mpris_.reset();
     delete mainWindow;
     mainWindow = nullptr;
     instance_.reset();
@@ -28,8 +30,8 @@ MainWindow* PlayerApp::CreateMainWindow() { return new MainWindow(); }
 
 int PlayerApp::Run(const std::wstring& line) {
     commandLine = line;
-    instance_ = std::make_unique<InstanceServer>();
-    if (!instance_->Listen()) {
+    if (!standalone) instance_ = std::make_unique<InstanceServer>();
+    if (instance_ && !instance_->Listen()) {
         // Another player runs: it gets the command line and this start ends.
         if (!HandOverToRunningPlayer(commandLine))
             std::fprintf(stderr, "versolune: the running player did not answer; nothing was handed over\n");
@@ -44,7 +46,11 @@ int PlayerApp::Run(const std::wstring& line) {
         mainWindow = nullptr;
         return -1;
     }
-    instance_->SetWindow(mainWindow);
+    if (instance_) {
+        instance_->SetWindow(mainWindow);
+        // Runs on their own (screenshots, printed lyrics) stay off the desktop's bus too.
+        mpris_ = std::make_unique<Mpris>(*mainWindow);
+    }
     if (onStarted) onStarted(*mainWindow);
     return QApplication::exec();
 }

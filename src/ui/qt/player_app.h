@@ -8,6 +8,7 @@ namespace vl {
 
 class MainWindow;
 class InstanceServer;
+class Mpris;
 
 class PlayerApp {
 public:
@@ -25,11 +26,15 @@ public:
     // Called once the window is shown, before the event loop runs (the program's options).
     std::function<void(MainWindow&)> onStarted;
 
+    // A start that runs on its own (a screenshot, a script following the lyrics): it neither
+    // hands over to a running player nor takes the single-instance socket.
+    bool standalone = false;
     std::wstring commandLine;            // as given to Run
     MainWindow* mainWindow = nullptr;    // owned
 
 private:
     std::unique_ptr<InstanceServer> instance_;
+    std::unique_ptr<Mpris> mpris_;  // the desktop's media-player interface
 };
 
 // The application object of this process while it runs (null before and after).
