@@ -40,7 +40,6 @@ enum CommandId : int {
     IDM_MOVE_DOWN = 40052,
     IDM_MOVE_UP = 40053,
     IDM_PLAY_ENTRY = 40069,
-    IDM_DOWNLOAD_LYRICS = 40109,
     IDM_MULTI_SELECT = 32807,
 };
 

@@ -1,11 +1,10 @@
 #include "settings/qt/dialog_rows.h"
 
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "settings/qt/settings_dialogs_qt.h"
+#include "settings/qt/dialog_conventions.h"
 
 namespace vl {
 
@@ -13,12 +12,7 @@ QHBoxLayout* AddTitleRow(QDialog& dialog, const QString& title) {
     auto* layout = new QVBoxLayout(&dialog);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
-    QLabel* label = AddDialogTitle(dialog, title);
-    layout->removeWidget(label);
-    auto* row = new QHBoxLayout();
-    row->addWidget(label, 1);
-    layout->insertLayout(0, row);
-    return row;
+    return AddTitleRow(dialog, *layout, title);
 }
 
 QPushButton* AddButton(QBoxLayout* layout, int id, const QString& text) {
