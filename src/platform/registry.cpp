@@ -18,13 +18,14 @@ const size_t kMaxFileBytes = 16u << 20;  // a settings file is a few kilobytes
 // ---- Registry ----
 
 Registry& Registry::Get(RegRoot root) {
-    static Registry user(L"HKEY_CURRENT_USER.reg", L"HKEY_CURRENT_USER");
+    // The user's settings hold the lyrics service pass: readable by the user alone.
+    static Registry user(L"HKEY_CURRENT_USER.reg", L"HKEY_CURRENT_USER", 0600);
     static Registry classes(L"HKEY_CLASSES_ROOT.reg", L"HKEY_CLASSES_ROOT");
     return root == HKEY_CLASSES_ROOT ? classes : user;
 }
 
-Registry::Registry(const std::wstring& fileName, const std::wstring& title)
-    : fileName_(fileName), title_(title), root_(std::make_unique<RegNode>()) {}
+Registry::Registry(const std::wstring& fileName, const std::wstring& title, unsigned fileMode)
+    : fileName_(fileName), title_(title), fileMode_(fileMode), root_(std::make_unique<RegNode>()) {}
 
 std::wstring Registry::FilePath() { return JoinPath(GetConfigDir(), fileName_); }
 
@@ -168,10 +169,10 @@ bool Registry::Flush() {
         unlink(keep.c_str());
         if (access(target.c_str(), F_OK) == 0 && link(target.c_str(), keep.c_str()) != 0) {
             std::string old;
-            if (ReadFileBytes(loadedPath_, old)) WriteFileAtomic(WidePath(keep), old);
+            if (ReadFileBytes(loadedPath_, old)) WriteFileAtomic(WidePath(keep), old, fileMode_);
         }
     }
-    if (!WriteFileAtomic(loadedPath_, FormatRegistryText(*root_, title_))) return false;
+    if (!WriteFileAtomic(loadedPath_, FormatRegistryText(*root_, title_), fileMode_)) return false;
     dirty_ = false;
     damaged_ = false;
     return true;

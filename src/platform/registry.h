@@ -4,13 +4,13 @@
 // kept as bytes (REG_DWORD = 4 bytes little-endian, REG_SZ = UTF-16LE with its terminating zero).
 // Key and value names compare ignoring case; the empty value name is the key's default value.
 //
-// Each root lives in one text file under the config folder, "HKEY_CURRENT_USER.reg" and
-// "HKEY_CLASSES_ROOT.reg", in the form of registry_file.h. The file is read on first use and
-// rewritten as a whole (temp file, fsync, rename) when a key handle that changed something is
-// closed. A file that cannot be read, or a line that is not sound, is reported once on stderr.
-// Sound lines are still read (a bad [key] line drops the values under it). The damaged file is
-// left as it is until the next successful save, which first keeps it beside itself as
-// "*.damaged".
+// Each root lives in one text file under the config folder, "HKEY_CURRENT_USER.reg" (mode 0600:
+// it holds the lyrics service pass) and "HKEY_CLASSES_ROOT.reg", in the form of registry_file.h.
+// The file is read on first use and rewritten as a whole (temp file, fsync, rename) when a key
+// handle that changed something is closed. A file that cannot be read, or a line that is not
+// sound, is reported once on stderr. Sound lines are still read (a bad [key] line drops the
+// values under it). The damaged file is left as it is until the next successful save, which
+// first keeps it beside itself as "*.damaged".
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -27,7 +27,8 @@ class Registry {
 public:
     static Registry& Get(RegRoot root);
 
-    Registry(const std::wstring& fileName, const std::wstring& title);
+    // fileMode: the permissions the file is written with.
+    Registry(const std::wstring& fileName, const std::wstring& title, unsigned fileMode = 0644);
     Registry(const Registry&) = delete;
     Registry& operator=(const Registry&) = delete;
 
@@ -59,6 +60,7 @@ private:
     CriticalSection lock_;
     std::wstring fileName_;
     std::wstring title_;
+    unsigned fileMode_;
     std::wstring loadedPath_;  // empty while nothing is loaded
     std::unique_ptr<RegNode> root_;
     bool dirty_ = false;

@@ -198,10 +198,10 @@ namespace {
 
 bool ClearMpegForSeek(PlayerEngine& engine) { return engine.ResetSlotDecoder(); }
 
-bool GetMpegTags(PlayerEngine& engine, TagInfo& tags) { return ReadId3v1(engine.path, tags); }
+bool GetMpegTags(PlayerEngine& engine, TagInfo& tags) { return ReadMpegTags(engine.path, tags); }
 
 bool ReadMpegFileTags(PlayerEngine&, const std::wstring& path, TagInfo& tags) {
-    return IsMpegFile(path) && ReadId3v1(path, tags);
+    return IsMpegFile(path) && ReadMpegTags(path, tags);
 }
 
 }  // namespace

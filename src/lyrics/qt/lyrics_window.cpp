@@ -587,7 +587,9 @@ void LyricsWindow::CmdOptions() {
 }
 
 void LyricsWindow::CmdDownloadLyrics() {
-    // The lyrics search dialog takes the focused entry and the "SearchURL" setting here.
+    int row = FocusedRow();
+    if (row < 0) return MainWindow::CmdDownloadLyrics();
+    if (openLyricsSearch) openLyricsSearch(row);
 }
 
 // ---------------------------------------------------------------- timers, activation, close

@@ -18,6 +18,7 @@
 #include "platform/screen_profile.h"
 #include "platform/wave_out.h"
 #include "settings/player_settings.h"
+#include "settings/qt/playlist_dialog.h"
 #include "settings/registry_keys.h"
 #include "ui/command_line.h"
 #include "ui/commands.h"
@@ -88,6 +89,8 @@ MainWindow::MainWindow() : playlist(nullptr), messageSink(this) {
 }
 
 MainWindow::~MainWindow() {
+    delete playlistDialog;
+    playlistDialog = nullptr;
     if (engine) engine->SetNotifyWindow(nullptr);
     ShowTrayIcon(false);
     playlist.ClearPlaylist();
@@ -170,9 +173,12 @@ void MainWindow::OnClose() {
     CloseTrack();
     engine->ReleaseOutput();
     if (playlistDialog) {
-        playlistDialog->close();
-        delete playlistDialog;
-        playlistDialog = nullptr;
+        playlistDialog->Close();
+        // A dialog still unwinding its modal loop is deleted with the window instead.
+        if (!playlistDialog->IsOpen()) {
+            delete playlistDialog;
+            playlistDialog = nullptr;
+        }
     }
     if (settings->saveDefPlayList) SavePlaylist(GetDefaultPlaylistPath());
     ShowTrayIcon(false);
