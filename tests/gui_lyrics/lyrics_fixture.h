@@ -34,8 +34,11 @@ public:
         if (!runCommands) return 0;
         return LyricsWindow::OnCommand(id);
     }
+    // The display rules' clock: the real one unless a test sets it.
+    uint32_t Now() override { return clock ? clock() : LyricsWindow::Now(); }
     std::vector<int> commands;
     bool runCommands = true;
+    std::function<uint32_t()> clock;
 };
 
 class LyricsWindowTest : public ::testing::Test {

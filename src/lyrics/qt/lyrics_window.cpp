@@ -20,6 +20,7 @@
 
 #include "engine/player_engine.h"
 #include "lyrics/lyrics_commands.h"
+#include "lyrics/qt/desktop_power.h"
 #include "lyrics/qt/device_keys.h"
 #include "lyrics/qt/lyrics_pane.h"
 #include "platform/clock.h"
@@ -27,6 +28,7 @@
 #include "ui/commands.h"
 #include "ui/string_table.h"
 #include "ui/qt/image_list.h"
+#include "ui/qt/player_app.h"
 #include "ui/qt/skin_info.h"
 #include "ui/qt/wait_cursor.h"
 
@@ -197,17 +199,22 @@ LyricsWindow::LyricsWindow() {
     screenH = p.height;
     dpiX = p.dpiX;
     dpiY = p.dpiY;
-    lastInputTick = GetTickCount();
+    UsePower(std::make_unique<Power>());
+    NoteActivity();
     ComputeLayout();
     frameTimer.setTimerType(Qt::PreciseTimer);
     frameTimer.setInterval(16);
     connect(&frameTimer, &QTimer::timeout, this, [this] { StartSmoothScroll(); });
+    lineDueTimer.setTimerType(Qt::PreciseTimer);
+    lineDueTimer.setSingleShot(true);
+    connect(&lineDueTimer, &QTimer::timeout, this, [this] { UpdateTime(); });
     qApp->installEventFilter(this);
 }
 
 LyricsWindow::~LyricsWindow() {
     qApp->removeEventFilter(this);
     frameTimer.stop();
+    lineDueTimer.stop();
     // The base's destructor still stops the track and repaints; nothing of this window may
     // paint by then.
     hide();
@@ -218,7 +225,9 @@ LyricsWindow::~LyricsWindow() {
 
 PlayerSettings* LyricsWindow::CreateSettings() {
     const ScreenProfile& p = GetScreenProfile();
-    return new LyricsSettings(p.width, p.height);
+    auto* s = new LyricsSettings(p.width, p.height);
+    s->setBacklightRequirement = [this](bool on) { power->SetBacklightRequirement(on); };
+    return s;
 }
 
 SkinInfo* LyricsWindow::CreateSkin() {
@@ -235,6 +244,12 @@ void LyricsWindow::ShowMenu(const QPoint*) {}
 bool LyricsWindow::Create(const std::wstring& commandLine, int) {
     WaitCursor wait;
     setWindowTitle(QString::fromWCharArray(GetString(IDS_PRODUCT_NAME)));
+    // The desktop's screen saver and logind stand in for the device's power manager; a run on
+    // its own (a screenshot, printed lyrics) stays off the bus.
+    if (!desktopPower && GetApp() && !GetApp()->standalone) {
+        desktopPower = std::make_unique<DBusDesktopPower>();
+        UsePower(std::make_unique<Power>(desktopPower.get()));
+    }
     OnCreate();
     const int bar = ScaleY(26);
     setMinimumSize(ScaleX(240), ScaleY(240));
@@ -250,6 +265,13 @@ void LyricsWindow::OnCreate() {
     CreateMenuBar();
     CreateListView();
     CreateLyricsPanes();
+    blackCover = new QWidget(this);
+    blackCover->setObjectName(QStringLiteral("blackCover"));
+    blackCover->setAutoFillBackground(true);
+    QPalette black = blackCover->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    blackCover->setPalette(black);
+    blackCover->setVisible(!power->IsDisplayOn());
     MainWindow::OnCreate();
     RegisterButtons();
     SetTimer(10, 2500);
@@ -284,6 +306,10 @@ void LyricsWindow::ComputeLayout() {
     if (markA != -1) markARect = MarkRect(markA);
     if (markB != -1) markBRect = MarkRect(markB);
     if (menuBar) menuBar->setGeometry(0, clientHeight, clientWidth, p.barHeight);
+    if (blackCover) {
+        blackCover->setGeometry(0, 0, clientWidth, clientHeight + p.barHeight);
+        blackCover->raise();
+    }
 }
 
 ContentArea LyricsWindow::GetContentArea() const { return ComputeContentArea(screenW, screenH, dpiX, dpiY); }
@@ -510,7 +536,7 @@ const std::vector<Accelerator>& LyricsWindow::GetAccelerators() {
 }
 
 int LyricsWindow::OnCommand(int id) {
-    lastInputTick = GetTickCount();
+    NoteActivity();
     LyricsSettings* s = GetLyricsSettings();
     for (int mode = 0; mode < 5; ++mode) {
         if (id == kShowModeCommands[mode]) {
@@ -595,13 +621,29 @@ void LyricsWindow::CmdDownloadLyrics() {
 // ---------------------------------------------------------------- timers, activation, close
 
 void LyricsWindow::OnTimer(int id) {
+    const bool sleeping = settings->sleepElapsed != -1;
     MainWindow::OnTimer(id);
     switch (id) {
-    case 10:
-        // The automatic display turn-off.
+    case 2: power->SetPlaying(engine->GetState() == kPlaying); break;
+    case 8:
+        if (sleeping && settings->sleepElapsed == -1 && !settings->sleepPowerOff) SaveSession();
         break;
+    case 10: {
+        const LyricsSettings* s = GetLyricsSettings();
+        AutoOffRule rule;
+        rule.autoOffSeconds = s->dispAutoOff;
+        rule.onlyOnBattery = s->dispEnableBattery != 0;
+        rule.windowActive = active != 0;
+        rule.playing = engine->GetState() == kPlaying;
+        power->NoteActivity(lastInputTick);
+        power->OnAutoOffTimer(rule, Now());
+        lastInputTick = power->GetLastInputTick();
+        break;
+    }
     case 11:
         // The display came back: repaint what was not painted while it was off.
+        if (power->OnDisplayPollTimer()) update();
+        displayOn = power->IsDisplayOn() ? 1 : 0;
         break;
     case 12:
         KillTimer(12);
@@ -624,25 +666,57 @@ void LyricsWindow::OnClose() {
     KillTimer(11);
     KillTimer(12);
     frameTimer.stop();
+    lineDueTimer.stop();
     UnregisterButtons();
     MainWindow::OnClose();
 }
 
-void LyricsWindow::ToggleDisplay() {
-    if (displayOn) DisplayOff();
-    else DisplayOn();
-}
+void LyricsWindow::ToggleDisplay() { power->ToggleDisplay(); }
 
-void LyricsWindow::DisplayOn() {
-    displayOn = 1;
-    update();
-}
+void LyricsWindow::DisplayOn() { power->DisplayOn(); }
 
-void LyricsWindow::DisplayOff() { displayOn = 0; }
+void LyricsWindow::DisplayOff() { power->DisplayOff(); }
 
 void LyricsWindow::DisplayOnByUser() {
     DisplayOn();
     update();
+}
+
+uint32_t LyricsWindow::Now() { return GetTickCount(); }
+
+void LyricsWindow::NoteActivity() {
+    lastInputTick = Now();
+    power->NoteActivity(lastInputTick);
+}
+
+void LyricsWindow::UsePower(std::unique_ptr<Power> replacement) {
+    power = std::move(replacement);
+    power->SetDisplayListener([this](bool on) { OnDisplayPower(on); });
+    displayOn = power->IsDisplayOn() ? 1 : 0;
+    if (settings) power->SetBacklightRequirement(GetLyricsSettings()->alwaysTurnOnBacklight != 0);
+    if (engine) power->SetPlaying(engine->GetState() == kPlaying);
+}
+
+void LyricsWindow::OnDisplayPower(bool on) {
+    displayOn = on ? 1 : 0;
+    if (blackCover) {
+        blackCover->setVisible(!on);
+        if (!on) blackCover->raise();
+    }
+    if (on) update();
+    StartSmoothScroll();
+}
+
+void LyricsWindow::SaveSession() {
+    if (settings->saveDefPlayList) SavePlaylist(GetDefaultPlaylistPath());
+    SaveSettings();
+    // Saving releases the backlight as at a close; the player runs on.
+    power->SetBacklightRequirement(GetLyricsSettings()->alwaysTurnOnBacklight != 0);
+}
+
+void LyricsWindow::PowerOff() {
+    SaveSession();
+    power->SwitchOff();
 }
 
 // ---------------------------------------------------------------- drawing of the frame
@@ -703,7 +777,12 @@ bool LyricsWindow::event(QEvent* e) {
 bool LyricsWindow::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (!IsUserInput(type) || !IsOwnWidget(watched)) return MainWindow::eventFilter(watched, event);
-    lastInputTick = GetTickCount();
+    NoteActivity();
+    if (blackCover && watched == blackCover) {
+        // The dark screen takes a press only to light up again, also under hold.
+        if (type == QEvent::MouseButtonPress || type == QEvent::TouchBegin) DisplayOnByUser();
+        if (IsPointerInput(type)) return true;
+    }
     if (holdOn && IsPointerInput(type)) return true;
     if (type == QEvent::KeyPress && FilterKey(watched, static_cast<QKeyEvent*>(event))) return true;
     if (listView && (watched == listView || watched == listView->viewport())) return FilterListEvent(watched, event);

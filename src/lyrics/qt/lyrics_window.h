@@ -10,22 +10,29 @@
 // client width x (client height + 2 bar heights); the window is screenW x (screenH - bar) with
 // the bar strip of ScaleY(26) at the bottom of it.
 //
-// Timers (ids of the base's SetTimer): 1 position check (333 ms, base), 10 and 11 the display
-// rules (2500 / 500 ms), 12 the hold notice (1500 ms, one shot). Smooth scrolling uses a frame
-// timer of its own that runs only while the scroll pane moves.
+// Timers (ids of the base's SetTimer): 1 position check (333 ms, base), 2 keep awake (base),
+// 10 and 11 the display rules (2500 / 500 ms), 12 the hold notice (1500 ms, one shot). Between
+// checks a single-shot timer fires when the next line or word is due by the clock, so lines
+// change on their tags. Smooth scrolling uses a frame timer of its own that runs only while the
+// scroll pane moves.
+//
+// Display off: a black cover over the whole window (the bar included); a press on it only
+// switches the display on again, also under hold.
 //
 // Threads: user-interface thread only.
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
+#include "lyrics/line_timer.h"
 #include "lyrics/lyric_line_printer.h"
 #include "lyrics/lyrics_layout.h"
 #include "lyrics/lyrics_settings.h"
+#include "platform/power.h"
 #include "ui/qt/main_window.h"
 
 class QListWidget;
@@ -86,6 +93,7 @@ public:
     bool Play(int index) override;
     bool OpenEntry(int index) override;
     void ShowTrayIcon(bool show) override;
+    void SeekTo(int ms) override;
 
     // ---- new operations ----
     virtual void OnInitMenuPopup(QMenu* menu, int popupId);
@@ -125,6 +133,14 @@ public:
     virtual void DisplayOn();
     virtual void DisplayOff();
     virtual void ToggleDisplay();
+    // The clock of the display rules (GetTickCount; a test gives its own).
+    virtual uint32_t Now();
+    // User input: keys, pointer, wheel, commands.
+    void NoteActivity();
+    // Power of the emulated screen and the desktop services; replacing it (a test with a fake
+    // desktop and battery folder) keeps the window following it.
+    void UsePower(std::unique_ptr<Power> replacement);
+    Power& GetPower() { return *power; }
 
     // ---- helpers of the Qt build ----
     LyricsSettings* GetLyricsSettings() { return static_cast<LyricsSettings*>(settings.get()); }
@@ -165,6 +181,7 @@ public:
     QRect markARect, markBRect;
 
 protected:
+    void PowerOff() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool event(QEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
@@ -199,13 +216,22 @@ private:
     int dpiX = 96, dpiY = 96;
     std::vector<std::pair<int, int>> registeredKeys;
     QTimer frameTimer;
-    QElapsedTimer positionClock;  // since the last engine reading
-    int positionMs = 0;           // that reading
-    bool positionMoving = false;  // the engine was playing at that reading
+    int positionMs = 0;  // the last engine reading
     LyricLineTracker reported;
     bool created = false;
     std::vector<QToolButton*> toolButtons;
     QMenuBar* menus = nullptr;
+    QWidget* blackCover = nullptr;  // shown while the display is off
+    std::unique_ptr<DesktopPower> desktopPower;
+    std::unique_ptr<Power> power;
+    LineTimer lineTimer;
+    QTimer lineDueTimer;
+    const LyricLine* wordsLine = nullptr;  // the line whose started words were last drawn
+    int wordsStarted = 0;
+    void OnDisplayPower(bool on);
+    void AimLineTimer();
+    // The sleep timer's end: the settings and the playlist kept as at a close.
+    void SaveSession();
 };
 
 }  // namespace vl

@@ -5,7 +5,6 @@
 #include "lyrics/hardware_buttons.h"
 #include "lyrics/lyrics_commands.h"
 #include "lyrics/qt/lyrics_window.h"
-#include "platform/clock.h"
 
 namespace vl {
 
@@ -38,7 +37,7 @@ void LyricsWindow::PostHotKey(int modifiers, int key) {
 void LyricsWindow::OnHotKey(int, int, int key) {
     // A burst of presses acts once.
     QCoreApplication::removePostedEvents(this, kHotKeyEvent);
-    lastInputTick = GetTickCount();
+    NoteActivity();
     LyricsSettings* s = GetLyricsSettings();
     const KeyMapping* mapping = nullptr;
     for (int i = 0; i < s->keyMap.GetCount() && !mapping; ++i)

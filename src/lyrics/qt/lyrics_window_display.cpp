@@ -1,14 +1,19 @@
-// The lyrics in time: the two panes in the three sentence modes, the position check of every
-// tick, the smooth glide of the scroll mode, and the A-B range ("Mark") at the seek bar.
+// The lyrics in time: the two panes in the three sentence modes (the words of enhanced lines
+// lit as they are sung), the position check of every tick and of every due line or word, the
+// smooth glide of the scroll mode, and the A-B range ("Mark") at the seek bar.
 #include <QPainter>
+#include <QTextCharFormat>
+#include <QTextLayout>
 #include <QTextOption>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #include "engine/player_engine.h"
 #include "lyrics/qt/lyrics_pane.h"
 #include "lyrics/qt/lyrics_window.h"
+#include "platform/clock.h"
 #include "platform/screen_profile.h"
 #include "ui/string_table.h"
 #include "ui/qt/skin_info.h"
@@ -38,6 +43,54 @@ int TextHeight(QPainter& dc, const QString& text, int width) {
 void DrawWrapped(QPainter& dc, const QString& text, int y, int width, int height, const QColor& color) {
     dc.setPen(color);
     dc.drawText(QRectF(0, y, width, height), text, WrapOption());
+}
+
+// Whether a word time has been reached at position p, the comparison the line timer makes.
+bool Started(const LyricWord& word, double p) { return !(p < word.time); }
+
+int StartedWords(const LyricLine* line, double p) {
+    if (!line) return 0;
+    return static_cast<int>(std::count_if(line->words.begin(), line->words.end(),
+                                          [p](const LyricWord& w) { return Started(w, p); }));
+}
+
+// A line with word times: the words reached at p (and the untimed text before the first word,
+// sung with the line) in sung, the rest in rest; wrapped and placed as DrawWrapped places it.
+void DrawSung(QPainter& dc, const LyricLine& line, double p, int y, int width, int height, const QColor& sung,
+              const QColor& rest) {
+    const QString text = QString::fromStdWString(line.text);
+    // Spans count wide characters; the layout counts UTF-16 units.
+    auto unit = [&line](size_t i) {
+        return static_cast<int>(QString::fromStdWString(line.text.substr(0, std::min(i, line.text.size()))).size());
+    };
+    QTextCharFormat sungFormat, restFormat;
+    sungFormat.setForeground(sung);
+    restFormat.setForeground(rest);
+    QList<QTextLayout::FormatRange> formats;
+    formats.append({0, unit(line.words.front().start), sungFormat});
+    for (const LyricWord& w : line.words) {
+        const int start = unit(w.start);
+        formats.append({start, unit(w.start + w.length) - start, Started(w, p) ? sungFormat : restFormat});
+    }
+    QTextLayout layout(text, dc.font(), dc.device());
+    layout.setTextOption(WrapOption());
+    layout.setFormats(formats);
+    // Lines as the painter's own wrapped drawText stacks them: leading, then whole pixels.
+    const qreal leading = QFontMetricsF(dc.font(), dc.device()).leading();
+    qreal h = 0;
+    layout.beginLayout();
+    for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine()) {
+        l.setLineWidth(width);
+        h = std::ceil(h + leading);
+        l.setPosition(QPointF(0, h));
+        h += l.height();
+    }
+    layout.endLayout();
+    dc.save();
+    dc.setClipRect(QRectF(0, y, width, height), Qt::IntersectClip);
+    dc.setPen(rest);
+    layout.draw(&dc, QPointF(0, y));
+    dc.restore();
 }
 
 }  // namespace
@@ -76,8 +129,16 @@ void LyricsWindow::DrawLyricsPane(int pane, QPainter& dc, const QSize& size) {
     const int mode = GetLyricsSettings()->sentenceMode;
     QString current;
     const bool haveCurrent = textOf(kLyricCurrentSlot, current);
+    // The current line: an enhanced line of the lyrics pane word by word, else in one colour.
+    auto drawCurrent = [&](int y, const QColor& color) {
+        const LyricLine* line = lyrics.GetVisibleLine(kLyricCurrentSlot).line;
+        if (pane == 0 && !line->words.empty())
+            DrawSung(dc, *line, lyricsLastPosition, y, width, height - y, highlight, text);
+        else if (!current.isEmpty())
+            DrawWrapped(dc, current, y, width, height - y, color);
+    };
     if (mode == 0) {
-        if (haveCurrent && !current.isEmpty()) DrawWrapped(dc, current, 0, width, height, text);
+        if (haveCurrent) drawCurrent(0, text);
         return;
     }
     // Later lines from y down, until the pane is full.
@@ -94,7 +155,7 @@ void LyricsWindow::DrawLyricsPane(int pane, QPainter& dc, const QSize& size) {
     if (!haveCurrent) return;
     if (mode == 2) {
         const int h = TextHeight(dc, current, width);
-        DrawWrapped(dc, current, 0, width, height, highlight);
+        drawCurrent(0, highlight);
         drawLater(h);
         return;
     }
@@ -123,7 +184,7 @@ void LyricsWindow::DrawLyricsPane(int pane, QPainter& dc, const QSize& size) {
         if (top < 0) break;
     }
     const int currentHeight = pane == 0 ? h : TextHeight(dc, current, width);
-    if (!current.isEmpty()) DrawWrapped(dc, current, y, width, height - y, highlight);
+    drawCurrent(y, highlight);
     drawLater(y + currentHeight);
 }
 
@@ -139,6 +200,13 @@ void LyricsWindow::UpdateTime() {
         const double delta = p - lyricsLastPosition;
         const bool incremental = delta > 0 && delta <= 1.0;
         if (lyrics.Locate(p, incremental, s->sentenceMode != 0)) InvalidatePanes();
+        const LyricLine* line = lyrics.GetVisibleLine(kLyricCurrentSlot).line;
+        const int started = StartedWords(line, p);
+        if (line != wordsLine || started != wordsStarted) {
+            wordsLine = line;
+            wordsStarted = started;
+            if (line && !line->words.empty()) InvalidatePanes();
+        }
         ReportLyricLine(ms);
         if (markA != -1 && markB != -1) {
             const int a = WholeSeconds(markA), b = WholeSeconds(markB);
@@ -146,7 +214,20 @@ void LyricsWindow::UpdateTime() {
         }
         lyricsLastPosition = p;
     }
+    AimLineTimer();
     MainWindow::UpdateTime();
+}
+
+void LyricsWindow::SeekTo(int ms) {
+    MainWindow::SeekTo(ms);
+    NotePosition(engine->GetPosition());
+}
+
+void LyricsWindow::AimLineTimer() {
+    LineTimer::Due due;
+    if (GetLyricsSettings()->showMode != 0 && lyrics.IsLoaded()) due = lineTimer.NextDue(lyrics, GetTickCount());
+    if (due.Any()) lineDueTimer.start(due.delayMs);
+    else lineDueTimer.stop();
 }
 
 void LyricsWindow::InvalidatePanes() {
@@ -165,20 +246,19 @@ void LyricsWindow::ReportLyricLine(int positionMs) {
 
 void LyricsWindow::NotePosition(int ms) {
     positionMs = ms;
-    positionClock.restart();
-    positionMoving = engine->GetState() == kPlaying;
+    lineTimer.Anchor(ms, GetTickCount(), engine->GetState() == kPlaying);
+    AimLineTimer();
     StartSmoothScroll();
 }
 
 double LyricsWindow::DisplayPosition() const {
-    if (!frameTimer.isActive() || !positionMoving || !positionClock.isValid()) return lyricsLastPosition;
-    const qint64 glide = std::min<qint64>(positionClock.elapsed(), kMaxGlideMs);
-    return (positionMs + glide) * 0.001;
+    if (!frameTimer.isActive() || !lineTimer.IsPlaying()) return lyricsLastPosition;
+    return std::min(lineTimer.PositionAt(GetTickCount()), static_cast<double>(positionMs) + kMaxGlideMs) * 0.001;
 }
 
 void LyricsWindow::StartSmoothScroll() {
     const LyricsSettings* s = GetLyricsSettings();
-    const bool glide = s && s->sentenceMode == 1 && s->showMode != 0 && positionMoving && displayOn &&
+    const bool glide = s && s->sentenceMode == 1 && s->showMode != 0 && lineTimer.IsPlaying() && displayOn &&
                        lyrics.IsLoaded() && isVisible() && !isMinimized() && lyricsPane && lyricsPane->isVisible() &&
                        engine->GetState() == kPlaying;
     if (!glide) {

@@ -195,9 +195,11 @@ void LyricsWindow::OnEngineState(int state, int detail) {
         const int current = GetCurrentIndex();
         if (listView->item(current)) SetListRow(current, current);
     }
-    // The no-lyrics text depends on the state; the glide starts or stops with it.
+    power->SetPlaying(engine->GetState() == kPlaying);
+    // The no-lyrics text depends on the state; the glide and the line timer start or stop
+    // with it.
     InvalidatePanes();
-    StartSmoothScroll();
+    NotePosition(engine->GetPosition());
 }
 
 // ---------------------------------------------------------------- list commands
