@@ -41,6 +41,32 @@ shot all-multi.png 240x320@96 "" 4 2
 shot all-multi-192dpi.png 480x640@192 "" 4 2
 shot all-multi-nocturne.png 240x320@96 "$nocturne" 4 2
 
+# Enhanced lyrics (word times) for a copy of the demo, so that a picture shows the words of the
+# current line lit as they are sung: at 9.8 s "Morning bells are" is sung, "ringing" is not.
+shot_words() {  # name screen
+    song=$(mktemp -d)
+    cp "$root/demo/demo.mp3" "$song/words.mp3"
+    cat > "$song/words.lrc" <<'LRC'
+[00:04.50]<00:04.50>Are <00:05.00>you <00:05.50>sleeping?
+[00:06.50]<00:06.50>Are <00:07.00>you <00:07.50>sleeping?
+[00:08.50]<00:08.50>Morning <00:09.00>bells <00:09.50>are <00:10.00>ringing
+[00:10.50]<00:10.50>Morning <00:11.00>bells <00:11.50>are <00:12.00>ringing
+[00:12.50]<00:12.50>Ding, <00:13.00>dang, <00:13.50>dong
+[00:14.50]<00:14.50>Ding, <00:15.00>dang, <00:15.50>dong
+LRC
+    home=$(mktemp -d)
+    printf '[Software\\Talvessa\\Versolune\\MP3]\n"SaveDefPlayList"=dword:00000000\n"ShowMode"=dword:00000002\n"SentenceMode"=dword:00000001\n' \
+        > "$home/HKEY_CURRENT_USER.reg"
+    VERSOLUNE_HOME=$home QT_QPA_PLATFORM=offscreen VERSOLUNE_AUDIO=null \
+        "$build/versolune" --screen "$2" --screenshot "$out/$1" --after 9800 "$song/words.mp3"
+    rm -rf "$home" "$song"
+    echo "$out/$1"
+}
+
+# show mode 2 (lyrics), Scroll Sentence, words lit as they are sung
+shot_words words.png 240x320@96
+shot_words words-192dpi.png 480x640@192
+
 dialog() {  # name dialog
     home=$(mktemp -d)
     VERSOLUNE_HOME=$home QT_QPA_PLATFORM=offscreen VERSOLUNE_AUDIO=null \
