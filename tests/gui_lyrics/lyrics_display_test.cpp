@@ -132,6 +132,20 @@ TEST_F(PaneDrawing, EnhancedLinesLightTheirWordsAsTheyAreSung) {
     }
 }
 
+TEST_F(PaneDrawing, LyricsWithoutTimesShowFromTheTopUnlit) {
+    window->lyrics.LoadUnsynced(L"Line one\nLine two\n");
+    for (int mode : {0, 1, 2}) {
+        SCOPED_TRACE(testing::Message() << "sentence mode " << mode);
+        Modes(2, mode);
+        const QImage image = At(window->lyricsPane, 3.0);
+        EXPECT_EQ(-1, InkTop(image, Ink::Highlight));
+        const int top = InkTop(image, Ink::Text);
+        ASSERT_GE(top, 0);
+        EXPECT_LT(top, 6) << "the first line at the top";
+        EXPECT_GT(InkTop(image, Ink::Text, top + QFontMetrics(window->textFont).height() / 2 + 3), top) << "and the second below";
+    }
+}
+
 // The pane of a window without lyrics holds exactly this text.
 QImage NoLyricsPane(LyricsWindow& w, const QSize& size, int stringId) {
     QImage image(size, QImage::Format_RGB32);

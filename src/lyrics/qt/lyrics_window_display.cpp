@@ -126,6 +126,15 @@ void LyricsWindow::DrawLyricsPane(int pane, QPainter& dc, const QSize& size) {
         else out.clear();
         return true;
     };
+    if (lyrics.IsUnsynced()) {
+        // Lyrics without times: from the top, nothing lit, nothing followed.
+        for (int i = 0, y = 0; pane == 0 && i < lyrics.GetLineCount() && y < height; ++i) {
+            const QString line = QString::fromStdWString(lyrics.GetLine(i).text);
+            DrawWrapped(dc, line, y, width, height - y, text);
+            y += TextHeight(dc, line, width);
+        }
+        return;
+    }
     const int mode = GetLyricsSettings()->sentenceMode;
     QString current;
     const bool haveCurrent = textOf(kLyricCurrentSlot, current);
