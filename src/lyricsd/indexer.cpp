@@ -22,10 +22,6 @@ namespace vl::lyricsd {
 
 namespace {
 
-template <size_t N>
-std::wstring TagText(const wchar_t (&field)[N]) {
-    return std::wstring(field, wcsnlen(field, N));
-}
 
 std::wstring Trim(const std::wstring& s) {
     size_t a = s.find_first_not_of(L" \t");
