@@ -30,7 +30,6 @@ bool IsAsciiLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a'
 
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 
-
 }  // namespace
 
 void LoadLyricsAccount(LyricsAccount& account) {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QEventLoop>
 #include <QTimer>
 
 #include <cstdio>
@@ -18,11 +19,35 @@ void Run(MainWindow& window) {
     window.OnCommand(Command);
 }
 
+// The lyrics search for the first playlist entry.
+void OpenSearch(MainWindow& window) {
+    if (window.openLyricsSearch && window.GetEntryCount() > 0) window.openLyricsSearch(0);
+}
+
+// Lets the loop turn for ms milliseconds (layouts run, a modeless dialog shows).
+void Settle(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// The dialog as a PNG at path, then closed without applying anything: the exit code.
+int SaveAndClose(QDialog& dialog, const QString& path) {
+    int code = 0;
+    if (!dialog.grab().save(path, "PNG")) {
+        std::fprintf(stderr, "versolune: cannot write %s\n", path.toLocal8Bit().constData());
+        code = 1;
+    }
+    dialog.reject();
+    return code;
+}
+
 const DialogShot kDialogShots[] = {
     {"options", Run<IDM_OPTIONS>},
     {"openurl", Run<IDM_OPEN_URL>},
     {"about", Run<IDM_ABOUT>},
     {"sleep", Run<IDM_SLEEP_TIMER>},
+    {"search", OpenSearch},
 };
 
 }  // namespace
@@ -51,15 +76,18 @@ int TakeDialogShot(MainWindow& window, const DialogShot& shot, const QString& pa
         taken = true;
         poll.stop();
         // One more turn of the loop so that every layout has run.
-        QTimer::singleShot(50, dialog, [&code, dialog, path] {
-            if (dialog->grab().save(path, "PNG")) code = 0;
-            else std::fprintf(stderr, "versolune: cannot write %s\n", path.toLocal8Bit().constData());
-            dialog->reject();
-        });
+        QTimer::singleShot(50, dialog, [&code, dialog, path] { code = SaveAndClose(*dialog, path); });
     });
     poll.start();
     shot.open(window);
     poll.stop();
+    // A modeless dialog is shown and open() returns at once.
+    for (QDialog* dialog : window.findChildren<QDialog*>()) {
+        if (taken || !dialog->isVisible()) continue;
+        taken = true;
+        Settle(50);
+        code = SaveAndClose(*dialog, path);
+    }
     if (!taken) std::fprintf(stderr, "versolune: the dialog %s did not open\n", shot.name);
     window.close();
     return code;
