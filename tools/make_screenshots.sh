@@ -50,3 +50,4 @@ dialog() {  # name dialog
 }
 
 dialog options.png options
+dialog effects.png effects

@@ -122,6 +122,7 @@ TEST(DialogScreenshot, SavesThePictureOrRefusesAnUnknownName) {
     const Row rows[] = {
         {"options", "240x320@96", 0, {240, 320}},
         {"sleep", "480x640@192", 0, {480, 640}},
+        {"effects", "240x320@96", 0, {240, 320}},
         {"nonsense", "240x320@96", 2, {}},
     };
     for (const Row& row : rows) {
