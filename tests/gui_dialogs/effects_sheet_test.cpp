@@ -18,6 +18,7 @@
 #include "platform/files.h"
 #include "settings/qt/effects_sheet.h"
 #include "settings/qt/dialog_conventions.h"
+#include "ui/commands.h"
 #include "ui/qt/small_slider.h"
 
 namespace vl::test {
@@ -235,6 +236,19 @@ TEST_F(EffectsSheetTest, SaveRefusesSlashedNamesAndCancelWritesNothing) {
     EXPECT_TRUE(stayed);
     EXPECT_TRUE(ListDirectory(WidePath(home + "/Presets")).empty());
     EXPECT_EQ(Control<QListWidget>(kPresets, 1004)->count(), 0);
+}
+
+// The window's Effects command runs the sheet on the window's own engine.
+TEST_F(WindowTest, EffectsCommandOpensTheSheetOnTheWindowsEngine) {
+    DialogDriver driver("Effects", [](QDialog& d) {
+        auto* sheet = static_cast<PropertySheet*>(&d);
+        EXPECT_EQ(sheet->PageCount(), 5);
+        sheet->SetCurrentPage(kBassBoost);
+        QTest::keyClick(sheet->Page(kBassBoost)->findChild<QSlider*>("1072"), Qt::Key_End);
+        QTest::mouseClick(d.findChild<QPushButton*>("1"), Qt::LeftButton);
+    });
+    window->OnCommand(IDM_EFFECTS);
+    EXPECT_EQ(engine->GetBassBoost(), 20);
 }
 
 }  // namespace
