@@ -4,8 +4,8 @@
 //
 // Threads: one thread at a time per Catalogue object. The indexer holds the one writable object;
 // the request threads share a few read-only ones (ReaderPool). The file is in WAL mode, so
-// readers never wait for the writer. Texts are UTF-8 in the file and wide in the interface; paths are the file
-// system's bytes.
+// readers never wait for the writer. Texts are UTF-8 in the file and wide in the interface;
+// paths are the file system's bytes.
 #include <sqlite3.h>
 
 #include <cstdint>

@@ -155,7 +155,8 @@ TEST(LyricsdCatalogue, SearchGivesTheFirstHitsOfTheWholeOrder) {
     for (int i = 0; i < 400; ++i) {
         lyricsd::SongRecord r;
         r.path = "/lib/" + std::to_string(i) + ".lrc";
-        for (int n = 1 + static_cast<int>(random() % 3); n > 0; --n) r.title += (r.title.empty() ? L"" : L" ") + words[random() % words.size()];
+        for (int n = 1 + static_cast<int>(random() % 3); n > 0; --n)
+            r.title += (r.title.empty() ? L"" : L" ") + words[random() % words.size()];
         r.singer = singers[random() % singers.size()];
         ASSERT_TRUE(catalogue.Put(r, "/lib"));
         songs.push_back(r);
@@ -188,12 +189,14 @@ TEST(LyricsdCatalogue, SearchGivesTheFirstHitsOfTheWholeOrder) {
     };
     size_t nonEmpty = 0;
     for (const wchar_t* singer : {L"", L"ann", L"BOB", L"日本"}) {
-        for (const wchar_t* title : {L"rain", L"RA", L"r", L"rain road", L"road rain", L"river r", L"frere", L"日", L"red red red"}) {
+        for (const wchar_t* title :
+             {L"rain", L"RA", L"r", L"rain road", L"road rain", L"river r", L"frere", L"日", L"red red red"}) {
             for (size_t limit : {1, 4, 30, 1000}) {
                 std::vector<int64_t> ids;
-                for (const lyricsd::SongRecord& r : catalogue.Search(lyricsd::SearchQuery{title, singer, false}, static_cast<int>(limit)))
-                    ids.push_back(r.id);
-                EXPECT_EQ(ids, expected(singer, title, limit)) << WideToUtf8(singer) << " / " << WideToUtf8(title) << " / " << limit;
+                lyricsd::SearchQuery query{title, singer, false};
+                for (const lyricsd::SongRecord& r : catalogue.Search(query, static_cast<int>(limit))) ids.push_back(r.id);
+                EXPECT_EQ(ids, expected(singer, title, limit))
+                    << WideToUtf8(singer) << " / " << WideToUtf8(title) << " / " << limit;
                 nonEmpty += !ids.empty();
             }
         }
