@@ -72,6 +72,8 @@ extern "C" {
                                  PCM) when the equalizer is on, and SetEqualizer is never called */
 #define VL_CAP_SEEK 0x08      /* can seek: without it the player's Seek fails for its files */
 #define VL_CAP_TAGS 0x10      /* reads tags: GetTags, ReadFileTags */
+#define VL_CAP_CONFIGURE 0x20 /* has settings of its own: the options page's "Configure..." calls
+                                 Configure; without it the button stays disabled */
 
 /* One output buffer: the plug-in writes interleaved little-endian PCM to lpData, at most
  * dwBufferLength bytes, and stores the count in dwBytesRecorded. */

@@ -1,7 +1,8 @@
 #!/bin/sh
-# Pictures of the lyrics window for docs/: show modes 1, 3 and 4 (with the scroll, one-line and
+# Pictures for docs/: the lyrics window in show modes 1, 3 and 4 (with the scroll, one-line and
 # multi-line sentence modes), each in the built-in look at 96 and 192 dpi and with the Nocturne
-# skin, some seconds into the demo song (no sound: the null audio backend).
+# skin, some seconds into the demo song (no sound: the null audio backend), and the dialogs at
+# 240 x 320.
 # Usage: tools/make_screenshots.sh [BUILD_DIR]
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -39,3 +40,13 @@ shot lyrics-comparison-nocturne.png 240x320@96 "$nocturne" 3 0
 shot all-multi.png 240x320@96 "" 4 2
 shot all-multi-192dpi.png 480x640@192 "" 4 2
 shot all-multi-nocturne.png 240x320@96 "$nocturne" 4 2
+
+dialog() {  # name dialog
+    home=$(mktemp -d)
+    VERSOLUNE_HOME=$home QT_QPA_PLATFORM=offscreen VERSOLUNE_AUDIO=null \
+        "$build/versolune" --screen 240x320@96 --screenshot-dialog "$2" --screenshot "$out/$1"
+    rm -rf "$home"
+    echo "$out/$1"
+}
+
+dialog options.png options

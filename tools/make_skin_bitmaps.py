@@ -300,6 +300,33 @@ def downsample(hi, sub):
     return out
 
 
+def command_bar_strip(ink):
+    """The playlist dialog's six 16 x 16 command images: add, up, down, delete, save, multi-select."""
+    cv = Canvas(96, 16)
+    # add: a plus
+    cv.rect(7, 2, 2, 12, ink)
+    cv.rect(2, 7, 12, 2, ink)
+    # up and down: arrows
+    cv.polygon([(8, 2), (14, 9), (10, 9), (10, 14), (6, 14), (6, 9), (2, 9)], ink, 16, 0)
+    cv.polygon([(8, 14), (14, 7), (10, 7), (10, 2), (6, 2), (6, 7), (2, 7)], ink, 32, 0)
+    # delete: a cross
+    red = (190, 30, 30, 255)
+    cv.polygon([(2, 4), (4, 2), (14, 12), (12, 14)], red, 48, 0)
+    cv.polygon([(12, 2), (14, 4), (4, 14), (2, 12)], red, 48, 0)
+    # save: a disk with its label and shutter
+    cv.rect(66, 2, 12, 12, ink)
+    cv.rect(68, 3, 8, 4, (255, 255, 255, 255))
+    cv.rect(69, 10, 6, 4, (160, 168, 184, 255))
+    # multi-select: three rows, two of them ticked
+    for i, ticked in enumerate((True, False, True)):
+        y = 2 + i * 5
+        cv.frame(82, y, 4, 4, ink, ink)
+        if ticked:
+            cv.rect(83, y + 1, 2, 2, ink)
+        cv.rect(88, y + 1, 6, 2, ink)
+    return cv
+
+
 def mark():
     cv = Canvas(3, 3)
     cv.rect(0, 0, 3, 3, (200, 30, 30, 255))
@@ -348,6 +375,7 @@ def builtin():
         146: volume_thumb((226, 230, 236, 255), light, dark),
         173: mark(),
         163: slider_thumb(),
+        127: command_bar_strip((30, 34, 44, 255)),
         133: toolbar_strip((30, 34, 44, 255), (30, 110, 200, 255)),
     }
     for number, cv in strips.items():

@@ -31,9 +31,20 @@ const char kUsage[] =
     "  --titles             print stream titles (title TEXT) and the station once known\n"
     "  --timing             print the milliseconds from Play to the playing state (timing\n"
     "                       playing MS) and to the first audio buffer queued (timing buffer MS)\n"
-    "  --lyrics             print each lyric line of the LRC file beside a file as it becomes current\n"
-    "  --lrc                print the LRC lyrics of each file (time, text, second text), do not play\n"
+    "  --lyrics             print each lyric line as it becomes current (lyric MS TEXT)\n"
+    "  --words              with --lyrics: each word of enhanced lyrics as it starts (word MS TEXT)\n"
+    "  --lrc                print the lyrics of each file (time, text, second text), do not play;\n"
+    "                       time -1 for lyrics without times\n"
+    "  --lrc-source         with --lrc: first a line source KIND PATH (file, sylt, uslt, comment,\n"
+    "                       folder, none)\n"
     "  --list               print the playlist the arguments make (path, title), do not play\n"
+    "  --download-lyrics    fetch each local file's lyrics from the lyrics service by its tags\n"
+    "                       (the file name without a title tag) into the .lrc file beside it,\n"
+    "                       do not play; prints 'lyrics LRC_PATH' when stored, 'kept LRC_PATH'\n"
+    "                       when one exists already, 'no-lyrics AUDIO_PATH' when none came\n"
+    "  --lyrics-server URL  the service for --download-lyrics (default: the player's\n"
+    "                       \"LyricsServer\" setting, else http://127.0.0.1:8731)\n"
+    "  --replace            --download-lyrics replaces existing .lrc files\n"
     "  --repeat MODE        none, all or one\n"
     "  --shuffle            play the playlist in random order\n"
     "  -q                   quiet: do not print play-state changes\n"
@@ -41,7 +52,8 @@ const char kUsage[] =
     "  --help               this text\n"
     "\n"
     "Exit status: 0 when every run ended normally, 1 when a run failed or a file could not be\n"
-    "opened, 2 for a usage error.\n";
+    "opened, 2 for a usage error. With --download-lyrics: 0 when every file has a .lrc beside\n"
+    "it at the end, else 1.\n";
 
 bool ParseInts(const char* text, std::vector<int>& out, size_t count) {
     out.clear();
@@ -87,8 +99,20 @@ int ParsePlayOptions(int argc, char** argv, PlayOptions& o) {
             o.lyrics = true;
         } else if (a == "--lrc") {
             o.lrc = true;
+        } else if (a == "--words") {
+            o.words = true;
+        } else if (a == "--lrc-source") {
+            o.lrcSource = true;
         } else if (a == "--list") {
             o.list = true;
+        } else if (a == "--download-lyrics") {
+            o.downloadLyrics = true;
+        } else if (a == "--replace") {
+            o.replaceLyrics = true;
+        } else if (a == "--lyrics-server") {
+            const char* value = needValue(a.c_str());
+            if (!value || !*value) return UsageError("--lyrics-server needs a URL");
+            o.lyricsServer = value;
         } else if (a == "--shuffle") {
             o.shuffle = true;
         } else if (a == "--repeat") {

@@ -15,7 +15,12 @@ struct PlayOptions {
     bool timing = false;
     bool lyrics = false;
     bool lrc = false;
+    bool words = false;      // with --lyrics: each word of enhanced lyrics as it starts
+    bool lrcSource = false;  // with --lrc: where each file's lyrics came from
     bool list = false;
+    bool downloadLyrics = false;
+    std::string lyricsServer;  // empty: the "LyricsServer" setting
+    bool replaceLyrics = false;
     int repeat = 0;  // 0 none, 1 all, 2 one
     bool shuffle = false;
     int seekMs = -1;

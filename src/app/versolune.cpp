@@ -16,7 +16,9 @@
 #include "platform/screen_profile.h"
 #include "platform/text.h"
 #include "platform/wave_out.h"
-#include "settings/qt/settings_dialogs_qt.h"
+#include "lyrics/qt/lyrics_option_pages.h"
+#include "lyrics/qt/lyrics_search_dialog.h"
+#include "ui/qt/dialog_screenshot.h"
 #include "ui/command_line.h"
 #include "ui/qt/main_window.h"
 
@@ -31,6 +33,8 @@ const char kUsage[] =
     "  --screen WxH@DPI     the device screen (default 240x320@96); the dpi scales the window\n"
     "  --screenshot PATH    save the window as a PNG image after --after MS, then close\n"
     "  --after MS           milliseconds of running before the screenshot (default 1000)\n"
+    "  --screenshot-dialog NAME  with --screenshot: open the dialog NAME over the window as the\n"
+    "                       user would, save it, close it without applying anything and exit\n"
     "  --print-lyrics       print 'lyric POS_MS TEXT' (and 'second TEXT') on standard output\n"
     "                       each time the current lyric line changes\n"
     "  --version            the version\n"
@@ -64,6 +68,7 @@ int main(int argc, char** argv) {
         std::string a = argv[i];
         if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
+            std::printf("Dialogs for --screenshot-dialog: %s\n", vl::DialogShotNames().c_str());
             return 0;
         }
         if (a == "--version") {
@@ -82,6 +87,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     std::vector<std::wstring> files;
     std::string screenshot;
+    const vl::DialogShot* dialogShot = nullptr;
     long afterMs = 1000;
     bool printLyrics = false;
     bool options = true;
@@ -91,7 +97,8 @@ int main(int argc, char** argv) {
             options = false;
         } else if (options && a == "--print-lyrics") {
             printLyrics = true;
-        } else if (options && (a == "--audio" || a == "--screen" || a == "--screenshot" || a == "--after")) {
+        } else if (options && (a == "--audio" || a == "--screen" || a == "--screenshot" || a == "--after" ||
+                                a == "--screenshot-dialog")) {
             if (i + 1 >= argc) return UsageError(a + " needs a value");
             std::string value = argv[++i];
             if (a == "--audio") {
@@ -102,6 +109,9 @@ int main(int argc, char** argv) {
                 vl::SetScreenProfile(profile);
             } else if (a == "--screenshot") {
                 screenshot = value;
+            } else if (a == "--screenshot-dialog") {
+                dialogShot = vl::FindDialogShot(value);
+                if (!dialogShot) return UsageError("unknown dialog " + value + " (known: " + vl::DialogShotNames() + ")");
             } else {
                 char* end = nullptr;
                 afterMs = std::strtol(value.c_str(), &end, 10);
@@ -114,15 +124,24 @@ int main(int argc, char** argv) {
         }
     }
 
-    vl::SettingsDialogsQt dialogs;
+    vl::LyricsSettingsDialogsQt dialogs;
     vl::SetSettingsDialogs(&dialogs);
+    if (dialogShot && screenshot.empty()) return UsageError("--screenshot-dialog needs --screenshot PATH");
     vl::LyricsApp player;
     player.standalone = !screenshot.empty() || printLyrics;
-    player.onStarted = [screenshot, afterMs, printLyrics](vl::MainWindow& window) {
+    int shotCode = 0;
+    player.onStarted = [dialogShot, screenshot, afterMs, printLyrics, &shotCode](vl::MainWindow& window) {
+        window.openLyricsSearch = [&window](int index) { vl::OpenLyricsSearch(window, index); };
         if (auto* lyricsWindow = dynamic_cast<vl::LyricsWindow*>(&window); lyricsWindow && printLyrics) {
             lyricsWindow->onLyricLine = [](int positionMs, const vl::VisibleLine& line) {
                 vl::PrintLyricLine(stdout, positionMs, *line.line);
             };
+        }
+        if (dialogShot) {
+            QTimer::singleShot(0, &window, [&window, dialogShot, screenshot, &shotCode] {
+                shotCode = vl::TakeDialogShot(window, *dialogShot, QString::fromStdString(screenshot));
+            });
+            return;
         }
         if (screenshot.empty()) return;
         QTimer::singleShot(static_cast<int>(afterMs), &window, [&window, screenshot] {
@@ -133,5 +152,5 @@ int main(int argc, char** argv) {
     };
     int code = player.Run(vl::JoinCommandLine(files));
     vl::SetSettingsDialogs(nullptr);
-    return code;
+    return code != 0 ? code : shotCode;
 }

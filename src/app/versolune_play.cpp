@@ -7,12 +7,15 @@
 #include <cstdio>
 #include <string>
 
+#include "app/download_lyrics.h"
 #include "app/play_options.h"
 #include "app/terminal_controls.h"
 #include "engine/input/source.h"
 #include "engine/player_engine.h"
+#include "lyrics/line_timer.h"
 #include "lyrics/lyric_line_printer.h"
 #include "lyrics/lyrics_model.h"
+#include "lyrics/lyrics_sources.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/message_sink.h"
@@ -48,8 +51,17 @@ void PrintInfo(PlayerEngine& engine) {
     std::printf("\n");
 }
 
-// Each tag of the model: time in ms, text and second text, tab-separated.
+// Each tag of the model: time in ms, text and second text, tab-separated; lines without times
+// have the time -1.
 void PrintLyrics(const LyricsModel& model) {
+    if (model.IsUnsynced()) {
+        for (int i = 0; i < model.GetLineCount(); ++i) {
+            const LyricLine& line = model.GetLine(i);
+            std::printf("-1\t%s\t%s\n", WideToUtf8(line.text).c_str(),
+                        line.secondText ? WideToUtf8(*line.secondText).c_str() : "");
+        }
+        return;
+    }
     for (int i = 0; i < model.GetTagCount(); ++i) {
         const LyricTag& tag = model.GetTag(i);
         if (tag.time >= kLyricEndTime) break;
@@ -84,26 +96,58 @@ struct StreamPrinter {
     }
 };
 
-// Follows the play position like the lyrics display: every 333 ms, an incremental search when
-// the position moved forward by at most a second, else a full one.
+// Follows the play position like the lyrics display: a check every 333 ms (an incremental
+// search when the position moved forward by at most a second, else a full one), and another
+// check when the next line is due by the clock, so that a line prints on its tag.
 struct LyricsFollower {
+    static constexpr uint32_t kCheckMs = 333;
     LyricsModel* model = nullptr;
-    uint32_t lastPoll = 0;
+    bool words = false;  // print each word of the current line as it starts
+    std::vector<bool> wordShown;
+    LineTimer timer;
+    uint32_t lastCheck = 0;
     int lastPosition = -1;
     LyricLineTracker shown;
 
-    void Poll(PlayerEngine& engine, bool force) {
-        if (!model || !model->IsLoaded()) return;
+    // Checks when forced, when the period is over or when a line is due; returns the
+    // milliseconds until the next check is wanted.
+    uint32_t Poll(PlayerEngine& engine, bool force) {
+        if (!model || !model->IsLoaded()) return kCheckMs;
         uint32_t now = GetTickCount();
-        if (!force && now - lastPoll < 333) return;
-        lastPoll = now;
+        LineTimer::Due due = timer.NextDue(*model, now);
+        bool lineDue = due.delayMs == 0;
+        if (force || lineDue || now - lastCheck >= kCheckMs) {
+            Check(engine);
+            now = lastCheck;
+            due = timer.NextDue(*model, now);
+        }
+        uint32_t wait = kCheckMs - std::min(kCheckMs, now - lastCheck);
+        if (due.Any()) wait = std::min(wait, static_cast<uint32_t>(due.delayMs));
+        return wait;
+    }
+
+    void Check(PlayerEngine& engine) {
         int position = engine.GetPosition();
+        lastCheck = GetTickCount();
+        timer.Anchor(position, lastCheck, engine.GetState() == kPlaying);
         int moved = position - lastPosition;
         bool incremental = lastPosition >= 0 && moved > 0 && moved <= 1000;
         lastPosition = position;
         model->Locate(position * 0.001, incremental, false);
         const VisibleLine& current = model->GetVisibleLine(kLyricCurrentSlot);
-        if (shown.Changed(current)) PrintLyricLine(stdout, position, *current.line);
+        if (!current.line) return;
+        if (shown.Changed(current)) {
+            wordShown.assign(current.line->words.size(), false);
+            PrintLyricLine(stdout, position, *current.line);
+        }
+        // Words that have started, in the order of the line.
+        for (size_t i = 0; words && i < current.line->words.size(); ++i) {
+            const LyricWord& word = current.line->words[i];
+            if (wordShown[i] || position * 0.001 < word.time) continue;
+            wordShown[i] = true;
+            std::printf("word %d %s\n", position, WideToUtf8(WordText(current.line->text, word)).c_str());
+        }
+        std::fflush(stdout);
     }
 };
 
@@ -187,6 +231,28 @@ struct LiveControls {
     }
 };
 
+// The loop's messages without the peak levels: the terminal shows no meter, and a level
+// arrives with every output buffer, which would wake the loop hundreds of times a second.
+class PlayMessages : public MessageQueue {
+public:
+    void Post(unsigned message, uintptr_t wParam, intptr_t lParam) override {
+        if (message != WM_ENGINE_PEAKS) MessageQueue::Post(message, wParam, lParam);
+    }
+};
+
+// How long the loop may wait for a message before its next pass: keys, the status line and
+// station texts want a pass every 20 ms, lyrics one when their next line is due (at most 20 ms
+// away); otherwise only the stop time needs one.
+uint32_t PassWait(PlayerEngine& engine, const PlayOptions& o, const StartTiming& timing,
+                  const LyricsFollower& follower, uint32_t lyricsWait, const LiveControls& live, bool stopping) {
+    if (timing.Waiting()) return 1;
+    if (live.terminal.Active() || o.titles) return 20;
+    if (follower.model) return std::min<uint32_t>(lyricsWait, 20);
+    constexpr int kIdleMs = 250;
+    if (stopping || o.stopAfterMs < 0) return kIdleMs;
+    return static_cast<uint32_t>(std::clamp(o.stopAfterMs - engine.GetPosition(), 1, kIdleMs));
+}
+
 // Plays the open source to its end; true when the run ended normally.
 bool PlayOne(PlayerEngine& engine, MessageQueue& queue, const PlayOptions& o, LyricsModel* lyrics,
              LiveControls& live) {
@@ -199,15 +265,17 @@ bool PlayOne(PlayerEngine& engine, MessageQueue& queue, const PlayOptions& o, Ly
     StreamPrinter stream;
     LyricsFollower follower;
     follower.model = lyrics;
+    follower.words = o.words;
+    uint32_t wait = 20;
     for (;;) {
         Message m;
-        bool got = queue.Get(m, timing.Waiting() ? 1 : 20);
+        bool got = queue.Get(m, PassWait(engine, o, timing, follower, wait, live, stopping));
         // Lines for the terminal go above the status line.
         if (live.terminal.Active() && live.stdoutIsTerminal) live.terminal.ShowStatus("");
         if (!stopping && live.Apply(live.terminal.ReadKey(), engine)) stopping = true;
         timing.Poll(engine);
         if (o.titles && engine.GetSourceType() == kSourceStream) stream.Poll(engine);
-        if (engine.GetState() == kPlaying) follower.Poll(engine, false);
+        wait = engine.GetState() == kPlaying ? follower.Poll(engine, false) : 20;
         if (!stopping && o.stopAfterMs >= 0 && engine.GetPosition() >= o.stopAfterMs) {
             stopping = true;
             engine.Stop();
@@ -228,7 +296,7 @@ bool PlayOne(PlayerEngine& engine, MessageQueue& queue, const PlayOptions& o, Ly
             std::printf("state %d\n", state);
             std::fflush(stdout);
         }
-        if (state == kPlaying) follower.Poll(engine, true);
+        if (state == kPlaying) wait = follower.Poll(engine, true);
     }
 }
 
@@ -265,7 +333,7 @@ int main(int argc, char** argv) {
     if (!o.audio.empty()) SetAudioBackend(o.audio);
 
     PlayerEngine engine;
-    MessageQueue queue;
+    PlayMessages queue;
     engine.SetNotifyWindow(&queue);
     if (!engine.SetOutputSettings(o.output)) return UsageError("the output settings were refused");
     if (o.haveEq) engine.SetEqualizer(o.eq);
@@ -292,12 +360,21 @@ int main(int argc, char** argv) {
         }
         return status;
     }
+    if (o.downloadLyrics) {
+        int downloaded = DownloadLyrics(playlist, WidePath(o.lyricsServer), o.replaceLyrics);
+        return status ? status : downloaded;
+    }
     if (o.lrc) {
         for (int i = 0; i < playlist.GetEntryCount(); ++i) {
             LyricsModel model;
-            const std::wstring& path = playlist.GetEntry(i)->path;
-            if (!model.Load(path)) {
-                std::fprintf(stderr, "versolune-play: no lyrics for %s\n", NativePath(path).c_str());
+            const PlaylistEntry* entry = playlist.GetEntry(i);
+            LyricsSource source = Playlist::IsUrl(entry->path)
+                                      ? LyricsSource{}
+                                      : LoadLyricsFor(model, entry->path, &entry->tags, LyricsFolderSetting());
+            if (o.lrcSource)
+                std::printf("source %s %s\n", LyricsSourceName(source.kind), NativePath(source.path).c_str());
+            if (source.kind == LyricsSourceKind::kNone) {
+                std::fprintf(stderr, "versolune-play: no lyrics for %s\n", NativePath(entry->path).c_str());
                 status = 1;
                 continue;
             }
@@ -323,7 +400,9 @@ int main(int argc, char** argv) {
             PrintInfo(engine);
         } else {
             LyricsModel lyrics;
-            bool haveLyrics = o.lyrics && !Playlist::IsUrl(path) && lyrics.Load(path);
+            bool haveLyrics = o.lyrics && !Playlist::IsUrl(path) &&
+                              LoadLyricsFor(lyrics, path, &playlist.GetEntry(index)->tags, LyricsFolderSetting()).kind !=
+                                  LyricsSourceKind::kNone;
             std::wstring title;
             playlist.GetEntryTitle(index, title);
             live.title = WideToUtf8(title);

@@ -251,6 +251,11 @@ const VlDecoderRecord* PlayerEngine::GetPlugin(int index) const {
     return plugins[static_cast<size_t>(index)]->record;
 }
 
+uint32_t PlayerEngine::GetPluginCaps(int index) const {
+    if (index < 0 || index >= static_cast<int>(plugins.size())) return 0;
+    return plugins[static_cast<size_t>(index)]->caps;
+}
+
 // ---------------------------------------------------------------- settings
 
 void PlayerEngine::SetEqualizer(const EqualizerParams& params) {

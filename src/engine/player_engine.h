@@ -91,6 +91,8 @@ public:
     int GetStreamBuffered();
     int GetPluginCount() const;
     const VlDecoderRecord* GetPlugin(int index) const;
+    // The VL_CAP_* flags the plug-in announced when it loaded; 0 for an index out of range.
+    uint32_t GetPluginCaps(int index) const;
     static void GetGenreName(int index, std::wstring& out);
     std::wstring GetPath() {
         Locked lock(engineLock);

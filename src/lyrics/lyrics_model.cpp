@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cwctype>
 
+#include "lyrics/synced_lyrics.h"
 #include "platform/files.h"
 #include "platform/text.h"
 
@@ -75,6 +76,7 @@ void LyricsModel::Clear() {
     idTags.clear();
     offset = 0.0;
     loaded = 0;
+    unsynced = 0;
     window.fill(VisibleLine{});
 }
 
@@ -158,6 +160,55 @@ void LyricsModel::LoadBytes(const std::string& bytes) {
     FinishLoad();
 }
 
+void LyricsModel::LoadText(const std::wstring& text) {
+    Clear();
+    const size_t size = std::min(text.size(), kMaxLyricFileBytes);
+    std::wstring piece;
+    for (size_t i = 0; i < size; ++i) {
+        piece.push_back(text[i]);
+        if (text[i] == L'\n' || piece.size() == kLyricPieceChars) {
+            HandleLine(CutAtNul(piece));
+            piece.clear();
+        }
+    }
+    if (!piece.empty()) HandleLine(CutAtNul(piece));
+    FinishLoad();
+}
+
+void LyricsModel::LoadTimedLines(const std::vector<TimedLine>& timed) {
+    Clear();
+    for (const TimedLine& t : timed) {
+        if (!std::isfinite(t.time) || t.time >= kLyricEndTime || tags.size() >= kMaxLyricTags) continue;
+        auto line = std::make_unique<LyricLine>();
+        line->text = t.text.empty() ? std::wstring(L" ") : t.text.substr(0, kLyricPieceChars);
+        for (const LyricWord& w : t.words)
+            if (w.start + w.length <= line->text.size()) line->words.push_back(w);
+        tags.push_back(LyricTag{static_cast<int32_t>(lines.size()), t.time});
+        lines.push_back(std::move(line));
+    }
+    FinishLoad();
+}
+
+void LyricsModel::LoadUnsynced(const std::wstring& text) {
+    Clear();
+    const size_t size = std::min(text.size(), kMaxLyricFileBytes);
+    for (size_t start = 0; start < size && lines.size() < kMaxLyricTags;) {
+        size_t end = text.find(L'\n', start);
+        if (end == std::wstring::npos || end > size) end = size;
+        std::wstring piece = text.substr(start, std::min(end - start, kLyricPieceChars));
+        start = end + 1;
+        CutAtNul(piece);
+        while (!piece.empty() && IsBlank(piece.back())) piece.pop_back();
+        if (piece.empty()) continue;
+        auto line = std::make_unique<LyricLine>();
+        line->text = ParseWordTimes(piece, nullptr);
+        if (line->text.empty()) line->text = L" ";
+        lines.push_back(std::move(line));
+    }
+    FinishLoad();
+    unsynced = 1;
+}
+
 void LyricsModel::HandleLine(const std::wstring& piece) {
     if (piece.empty()) return;
     // Tokens split at the delimiters; the delimiter that ends a token is overwritten in the
@@ -215,6 +266,11 @@ void LyricsModel::HandleLine(const std::wstring& piece) {
             }
         }
     }
+    // Word times are kept apart from the text; in the second text they are only dropped.
+    line->text = ParseWordTimes(line->text, &line->words);
+    if (line->text.empty()) line->text = L" ";
+    for (auto& word : line->words) word.time -= offset;
+    if (line->secondText) line->secondText = ParseWordTimes(*line->secondText, nullptr);
     lines.push_back(std::move(line));
 }
 
@@ -262,6 +318,13 @@ bool LyricsModel::Locate(double p, bool incremental, bool wholeWindow) {
     return true;
 }
 
+int LyricsModel::NextTagAfter(double p) const {
+    if (!loaded || tags.empty()) return -1;
+    auto next = std::upper_bound(tags.begin(), tags.end() - 1, p,
+                                 [](double position, const LyricTag& tag) { return position < tag.time; });
+    return next == tags.end() - 1 ? -1 : static_cast<int>(next - tags.begin());
+}
+
 void LyricsModel::FillWindow(size_t current, bool wholeWindow) {
     auto slot = [this](size_t i) {
         return VisibleLine{lines[static_cast<size_t>(tags[i].lineIndex)].get(), tags[i].time};
@@ -281,6 +344,8 @@ void LyricsModel::FillWindow(size_t current, bool wholeWindow) {
 
 void LyricsModel::ShiftTimes(double delta) {
     for (auto& tag : tags) tag.time += delta;
+    for (auto& line : lines)
+        for (auto& word : line->words) word.time += delta;
 }
 
 const VisibleLine& LyricsModel::GetVisibleLine(int slot) const {

@@ -24,7 +24,11 @@
 #include <string>
 #include <vector>
 
+#include "lyrics/lyric_words.h"
+
 namespace vl {
+
+struct TimedLine;
 
 constexpr size_t kMaxLyricFileBytes = 8u << 20;
 constexpr size_t kMaxLyricTags = 200000;
@@ -43,6 +47,7 @@ struct LyricTag {
 struct LyricLine {
     std::wstring text;                        // never empty: " " for a line of tags only
     std::optional<std::wstring> secondText;   // the part after a grave accent, if any
+    std::vector<LyricWord> words;             // word times of the text (offset applied)
 };
 
 struct VisibleLine {
@@ -62,6 +67,14 @@ public:
     bool Load(const std::wstring& musicPath);
     // Reads lyric file contents already in memory (the same rules as Load; always loads).
     void LoadBytes(const std::string& bytes);
+    // LRC text already decoded (lyrics a music file carries); the same rules, always loads.
+    void LoadText(const std::wstring& text);
+    // Lines with their times (synchronized lyrics a music file carries); always loads.
+    void LoadTimedLines(const std::vector<TimedLine>& timed);
+    // Lyrics without times: every non-empty line of text, in order, no tags. Nothing is ever
+    // located; the display shows them from the top.
+    void LoadUnsynced(const std::wstring& text);
+    bool IsUnsynced() const { return unsynced != 0; }
     bool IsLoaded() const { return loaded != 0; }
     // Updates the window for play position p (seconds); true = the display must repaint.
     bool Locate(double p, bool incremental, bool wholeWindow);
@@ -80,6 +93,9 @@ public:
     int GetLineCount() const { return static_cast<int>(lines.size()); }
     const LyricLine& GetLine(int index) const { return *lines[static_cast<size_t>(index)]; }
     double GetOffset() const { return offset; }
+    // The first tag later than position p (seconds), where the line next changes as playback
+    // advances; -1 when none is left (only the end marker) or nothing is loaded.
+    int NextTagAfter(double p) const;
     // The text of an identification tag ("ar" for [ar:Singer], "ti", "al", "length", ...) as
     // written, the first of each name; empty when the file has none.
     std::wstring GetIdTag(const std::wstring& key) const;
@@ -95,6 +111,7 @@ private:
     std::map<std::wstring, std::wstring> idTags;
     double offset = 0.0;
     int loaded = 0;
+    int unsynced = 0;
     std::array<VisibleLine, kLyricWindowSlots> window{};
 };
 

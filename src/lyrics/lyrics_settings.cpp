@@ -64,7 +64,6 @@ void LyricsSettings::LoadSettings(PlayerEngine* engine) {
     if (key.Open(HKEY_CURRENT_USER, kSettingsKey)) {
         for (const auto& v : kDisplayLoad) {
             if (!key.QueryDword(v.name, this->*v.field, true)) this->*v.field = v.fallback;
-            if (v.field == &LyricsSettings::alwaysTurnOnBacklight) SetBacklight(alwaysTurnOnBacklight != 0);
         }
         std::wstring url;
         if (!key.QueryString(L"SearchURL", url, 2048)) url.clear();
@@ -72,8 +71,9 @@ void LyricsSettings::LoadSettings(PlayerEngine* engine) {
         key.Close();
     }
     trayIcon = 0;  // the lyrics window has no tray icon
-    // Held at every start until the Display page turns it off or the settings are saved.
-    SetBacklight(true);
+    // Held only when asked for: held at every start, it would keep a desktop from ever locking
+    // its screen while the player runs.
+    SetBacklight(alwaysTurnOnBacklight != 0);
 }
 
 bool LyricsSettings::SaveSettings(PlayerEngine* engine) {

@@ -55,6 +55,12 @@ bool IsDirectory(const std::wstring& path) {
     return !path.empty() && stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool IsWritableDirectory(const std::wstring& path) {
+    std::string dir = path.empty() ? std::string(".") : NativePath(path);
+    struct stat st;
+    return stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && access(dir.c_str(), W_OK | X_OK) == 0;
+}
+
 bool IsRegularFile(const std::wstring& path) {
     struct stat st;
     return !path.empty() && stat(NativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -121,10 +127,12 @@ bool ReadFileBytes(const std::wstring& path, std::string& out, size_t maxBytes) 
     return ok;
 }
 
-bool WriteFileAtomic(const std::wstring& path, const std::string& bytes) {
+bool WriteFileAtomic(const std::wstring& path, const std::string& bytes, unsigned mode) {
     std::string target = NativePath(path);
     std::string temp = target + ".tmp" + std::to_string(getpid());
-    int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // A fresh file, so that a leftover temporary file cannot lend it wider permissions.
+    unlink(temp.c_str());
+    int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode));
     if (fd < 0) return false;
     size_t done = 0;
     while (done < bytes.size()) {

@@ -8,6 +8,8 @@ namespace vl {
 
 bool FileExists(const std::wstring& path);       // a regular file (or anything not a folder)
 bool IsDirectory(const std::wstring& path);
+// A folder in which this process may create files (empty path = the working folder).
+bool IsWritableDirectory(const std::wstring& path);
 // Only a regular file (after links): a FIFO or device would block or never end when read.
 bool IsRegularFile(const std::wstring& path);
 bool MakeDirectory(const std::wstring& path);    // true if it exists afterwards
@@ -25,8 +27,8 @@ std::vector<DirEntry> ListDirectory(const std::wstring& path);
 bool ReadFileBytes(const std::wstring& path, std::string& out, size_t maxBytes = SIZE_MAX);
 // Writes to a temporary file NAME.tmpPID beside the target, syncs it and renames it into place,
 // so the old file survives a crash or a full disk. Temporaries that dead processes left in the
-// folder are removed then.
-bool WriteFileAtomic(const std::wstring& path, const std::string& bytes);
+// folder are removed then. mode: the new file's permissions (before umask).
+bool WriteFileAtomic(const std::wstring& path, const std::string& bytes, unsigned mode = 0644);
 
 std::wstring GetExecutablePath();
 std::wstring GetExecutableDir();

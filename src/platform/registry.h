@@ -4,78 +4,31 @@
 // kept as bytes (REG_DWORD = 4 bytes little-endian, REG_SZ = UTF-16LE with its terminating zero).
 // Key and value names compare ignoring case; the empty value name is the key's default value.
 //
-// Each root lives in one text file under the config folder, "HKEY_CURRENT_USER.reg" and
-// "HKEY_CLASSES_ROOT.reg". The file is read on first use and rewritten as a whole (temp file,
-// fsync, rename) when a key handle that changed something is closed. Format, one item a line:
-//
-//     ; comment (also '#'); blank lines are ignored
-//     [Software\Talvessa\Versolune\MP3]      a key (path from the root); values follow it
-//     "Window Left"=dword:00000001            REG_DWORD, 1 to 8 hex digits
-//     "SkinFile"="/home/me/skins/blue.gps"    REG_SZ, UTF-8 text
-//     @="Audio File"                          the key's default value
-//     "Odd"=hex(1):41,00,42,00                any other type or bytes: hex(type in hex):bytes
-//     "Blob"=hex:00,ff                        REG_BINARY
-//
-// Inside quotes, \\ \" \n \r \t and \xHH (one character) are escapes; other characters stand for
-// themselves. A REG_SZ whose bytes are not a clean terminated UTF-16 text is written as hex(1).
-// Every key that holds values or has no sub-keys gets its own [section]; parents are implied.
-//
-// A file that cannot be read, or a line that is not sound, is reported once on stderr. Sound
-// lines are still read (a bad [key] line drops the values under it). The damaged file is left
-// as it is until the next successful save, which first keeps it beside itself as "*.damaged".
+// Each root lives in one text file under the config folder, "HKEY_CURRENT_USER.reg" (mode 0600:
+// it holds the lyrics service pass) and "HKEY_CLASSES_ROOT.reg", in the form of registry_file.h.
+// The file is read on first use and rewritten as a whole (temp file, fsync, rename) when a key
+// handle that changed something is closed. A file that cannot be read, or a line that is not
+// sound, is reported once on stderr. Sound lines are still read (a bad [key] line drops the
+// values under it). The damaged file is left as it is until the next successful save, which
+// first keeps it beside itself as "*.damaged".
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
-#include <unordered_map>
-#include <vector>
 
 #include "platform/critical_section.h"
+#include "platform/registry_file.h"
 
 namespace vl {
 
 enum RegRoot { HKEY_CLASSES_ROOT = 0, HKEY_CURRENT_USER = 1 };
-
-enum : uint32_t { REG_NONE = 0, REG_SZ = 1, REG_BINARY = 3, REG_DWORD = 4 };
-
-// Text as REG_SZ bytes (UTF-16LE, terminator included), and back (up to the first zero unit;
-// unpaired surrogates and a trailing odd byte become U+FFFD).
-std::string ToRegSz(const std::wstring& text);
-std::wstring FromRegSz(const std::string& bytes);
-
-struct RegValue {
-    std::wstring name;
-    uint32_t type = REG_NONE;
-    std::string data;
-};
-
-struct RegNode {
-    std::wstring name;
-    std::map<std::wstring, std::unique_ptr<RegNode>> children;  // by folded name
-    std::vector<RegValue> values;                               // in the order they were set
-    RegValue* FindValue(const std::wstring& name);
-    RegValue& SetValue(const std::wstring& name, uint32_t type, std::string data);
-    bool DeleteValue(const std::wstring& name);
-    RegNode* Child(const std::wstring& name);
-    RegNode& MakeChild(const std::wstring& name);
-
-private:
-    std::unordered_map<std::wstring, size_t> valueIndex_;  // folded name -> index in values
-};
-
-// Reading and writing the text form of one root. ParseRegistryText fills root with every sound
-// item and returns the number of lines it had to ignore (the first one in *firstBadLine, 1-based,
-// with *reason).
-int ParseRegistryText(const std::string& text, RegNode& root, int* firstBadLine = nullptr,
-                      std::string* reason = nullptr);
-std::string FormatRegistryText(const RegNode& root, const std::wstring& title);
 
 // The key tree of one root and its file.
 class Registry {
 public:
     static Registry& Get(RegRoot root);
 
-    Registry(const std::wstring& fileName, const std::wstring& title);
+    // fileMode: the permissions the file is written with.
+    Registry(const std::wstring& fileName, const std::wstring& title, unsigned fileMode = 0644);
     Registry(const Registry&) = delete;
     Registry& operator=(const Registry&) = delete;
 
@@ -107,6 +60,7 @@ private:
     CriticalSection lock_;
     std::wstring fileName_;
     std::wstring title_;
+    unsigned fileMode_;
     std::wstring loadedPath_;  // empty while nothing is loaded
     std::unique_ptr<RegNode> root_;
     bool dirty_ = false;

@@ -187,4 +187,49 @@ std::string WideToUtf16Le(const std::wstring& text) {
     return out;
 }
 
+
+void AppendUtf8(std::string& out, uint32_t c) {
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+bool StrictUtf8ToWide(const char* p, size_t n, std::wstring& out) {
+    out.clear();
+    const auto* s = reinterpret_cast<const uint8_t*>(p);
+    size_t i = 0;
+    while (i < n) {
+        uint32_t c = s[i];
+        size_t len;
+        uint32_t min;
+        if (c == 0) return false;
+        if (c < 0x80) { len = 1; min = 0; }
+        else if ((c & 0xE0) == 0xC0) { len = 2; c &= 0x1F; min = 0x80; }
+        else if ((c & 0xF0) == 0xE0) { len = 3; c &= 0x0F; min = 0x800; }
+        else if ((c & 0xF8) == 0xF0) { len = 4; c &= 0x07; min = 0x10000; }
+        else return false;
+        if (i + len > n) return false;
+        for (size_t k = 1; k < len; ++k) {
+            if ((s[i + k] & 0xC0) != 0x80) return false;
+            c = (c << 6) | (s[i + k] & 0x3F);
+        }
+        if (c < min || !IsUnicodeScalar(c)) return false;
+        out.push_back(static_cast<wchar_t>(c));
+        i += len;
+    }
+    return true;
+}
+
 }  // namespace vl

@@ -2,6 +2,8 @@
 // Conversions between the program's wide text and the 8-bit texts of files and the wire.
 // The "ANSI code page" is VERSOLUNE_CODEPAGE when set, else the locale's codeset (UTF-8 under
 // the C/POSIX locale).
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace vl {
@@ -24,6 +26,12 @@ std::string WideToUtf8(const std::wstring& text);
 std::wstring Utf16LeToWide(const std::string& bytes, bool* clean = nullptr);
 // Characters to UTF-16LE bytes, without a terminator; a value beyond U+10FFFF becomes U+FFFD.
 std::string WideToUtf16Le(const std::wstring& text);
+// One character as UTF-8 (the caller passes Unicode scalar values), appended to out; and the
+// strict reading of UTF-8 bytes: false on an overlong form, a surrogate, a NUL or a broken
+// sequence. Without iconv: the registry file calls them for every character.
+void AppendUtf8(std::string& out, uint32_t c);
+inline bool IsUnicodeScalar(uint32_t c) { return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF); }
+bool StrictUtf8ToWide(const char* text, size_t length, std::wstring& out);
 // File-system paths are UTF-8 bytes on this system.
 std::string NativePath(const std::wstring& path);
 std::wstring WidePath(const std::string& path);

@@ -106,15 +106,18 @@ public:
 
     int Write(WaveHeader* header) override {
         if (!header || (!header->lpData && header->dwBufferLength > 0)) return MMSYSERR_INVALPARAM;
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (closed_) return MMSYSERR_INVALHANDLE;
-        if (header->dwFlags & WHDR_INQUEUE) return MMSYSERR_INVALPARAM;
-        header->dwFlags = (header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
-        header->lpNext = nullptr;
-        if (tail_) tail_->lpNext = header;
-        else head_ = header;
-        tail_ = header;
-        wake_.notify_all();
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (closed_) return MMSYSERR_INVALHANDLE;
+            if (header->dwFlags & WHDR_INQUEUE) return MMSYSERR_INVALPARAM;
+            header->dwFlags = (header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
+            header->lpNext = nullptr;
+            if (tail_) tail_->lpNext = header;
+            else head_ = header;
+            tail_ = header;
+        }
+        // Woken after the unlock: a driver thread woken under the lock would only block on it.
+        wake_.notify_one();
         return MMSYSERR_NOERROR;
     }
 

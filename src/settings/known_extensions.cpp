@@ -4,9 +4,11 @@
 
 namespace vl {
 
+const wchar_t* const kKnownExtensions[kKnownExtensionCount] = {L"rmp", L"mp3", L"mp2", L"mpa",
+                                                                 L"ogg", L"wav", L"m3u", L"pls"};
+
 namespace {
-const wchar_t* const kAudio[] = {L"rmp", L"mp3", L"mp2", L"mpa", L"ogg", L"wav"};
-const wchar_t* const kPlaylists[] = {L"m3u", L"pls"};
+constexpr int kAudioCount = 6;
 
 bool EqualsIgnoringCase(const std::wstring& a, const wchar_t* b) {
     size_t i = 0;
@@ -17,11 +19,9 @@ bool EqualsIgnoringCase(const std::wstring& a, const wchar_t* b) {
 }  // namespace
 
 bool IsKnownExtension(const std::wstring& extension, bool includePlaylists) {
-    for (const wchar_t* e : kAudio)
-        if (EqualsIgnoringCase(extension, e)) return true;
-    if (includePlaylists)
-        for (const wchar_t* e : kPlaylists)
-            if (EqualsIgnoringCase(extension, e)) return true;
+    int count = includePlaylists ? kKnownExtensionCount : kAudioCount;
+    for (int i = 0; i < count; ++i)
+        if (EqualsIgnoringCase(extension, kKnownExtensions[i])) return true;
     return false;
 }
 

@@ -179,6 +179,13 @@ void PlayerSettings::ShowOptions(void* owner, PlayerEngine* engine) {
 
 bool PlayerSettings::ShowSleepTimer(void* owner) { return g_dialogs && g_dialogs->ShowSleepTimer(*this, owner); }
 
+int PlayerSettings::ShowOpenUrl(void* owner, std::wstring& url) {
+    if (!g_dialogs) return 0;
+    int result = g_dialogs->ShowOpenUrl(*this, owner, url);
+    urlResult = nullptr;
+    return result;
+}
+
 int PlayerSettings::GetOptionPages(std::vector<OptionPage>& pages) {
     static const struct {
         int id;

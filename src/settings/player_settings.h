@@ -29,6 +29,8 @@ public:
     virtual ~SettingsDialogs() = default;
     virtual void ShowOptions(PlayerSettings& settings, void* owner, PlayerEngine* engine) = 0;
     virtual bool ShowSleepTimer(PlayerSettings& settings, void* owner) = 0;
+    // 1 when Done produced an address into url.
+    virtual int ShowOpenUrl(PlayerSettings& settings, void* owner, std::wstring& url) = 0;
 };
 void SetSettingsDialogs(SettingsDialogs* dialogs);
 
@@ -57,6 +59,8 @@ public:
     virtual void LoadSettings(PlayerEngine* engine);
     virtual void ShowOptions(void* owner, PlayerEngine* engine);
     virtual bool ShowSleepTimer(void* owner);
+    // The Open URL dialog: 1 (OK) when an address was produced into url (at most 259 units).
+    int ShowOpenUrl(void* owner, std::wstring& url);
     // Appends this object's option pages; returns the number of pages in the array.
     virtual int GetOptionPages(std::vector<OptionPage>& pages);
 

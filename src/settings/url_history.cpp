@@ -1,5 +1,7 @@
 #include "settings/url_history.h"
 
+#include <cwctype>
+
 #include "platform/registry.h"
 #include "settings/registry_keys.h"
 
@@ -35,10 +37,18 @@ bool AddUrlToHistory(const std::wstring& url) {
     return key.Close();
 }
 
+bool HasScheme(const std::wstring& text) {
+    size_t end = text.find(L"://");
+    if (end == std::wstring::npos || end == 0 || !std::iswalpha(text[0])) return false;
+    for (size_t i = 1; i < end; ++i)
+        if (!std::iswalnum(text[i]) && text[i] != L'+' && text[i] != L'-' && text[i] != L'.') return false;
+    return true;
+}
+
 std::wstring MakeUrlFromTyped(const std::wstring& typed) {
     if (typed.empty()) return std::wstring();
-    static const std::wstring kPrefix = L"http://";
-    std::wstring url = typed.compare(0, kPrefix.size(), kPrefix) == 0 ? typed : kPrefix + typed;
+    // An address with a scheme of its own ("https://...") is taken as typed, not prefixed again.
+    std::wstring url = HasScheme(typed) ? typed : L"http://" + typed;
     if (url.size() > static_cast<size_t>(kUrlMaxLength)) url.resize(kUrlMaxLength);
     return url;
 }

@@ -14,7 +14,9 @@ std::vector<std::wstring> ReadUrlHistory();
 // Puts url at index 0 after moving the others up; false when the key cannot be created.
 bool AddUrlToHistory(const std::wstring& url);
 // The address the dialog produces from typed text: "http://" is put in front unless the text
-// already begins with it (case-sensitive). Empty for empty text; cut to kUrlMaxLength.
+// begins with a scheme of its own ("http://", "https://", "HTTP://": letters, digits, '+', '-'
+// and '.' before "://"). Empty for empty text; cut to kUrlMaxLength.
+bool HasScheme(const std::wstring& text);
 std::wstring MakeUrlFromTyped(const std::wstring& typed);
 
 }  // namespace vl

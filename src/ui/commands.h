@@ -32,7 +32,15 @@ enum CommandId : int {
     IDM_SLEEP_TIMER = 40073,
     IDM_REWIND = 40074,
     IDM_FORWARD = 40075,
+    IDM_DOWNLOAD_LYRICS = 40109,
     IDM_SORT_BY_PATH = 40111,
+    // Playlist lists (the playlist dialog and the lyrics window's list): on the selected rows.
+    IDM_SAVE_LIST = 40044,
+    IDM_DELETE_ENTRY = 40051,
+    IDM_MOVE_DOWN = 40052,
+    IDM_MOVE_UP = 40053,
+    IDM_PLAY_ENTRY = 40069,
+    IDM_MULTI_SELECT = 32807,
 };
 
 // The message a second start sends its command line with, and the record's marker.

@@ -49,7 +49,8 @@ std::wstring LowerExtension(const std::wstring& name) {
     return dot == std::wstring::npos ? std::wstring() : LowerPath(name.substr(dot + 1));
 }
 
-// Extensions that plug-ins add to the built-in ones, lower-cased, each once.
+}  // namespace
+
 std::set<std::wstring> PluginExtensions(PlayerEngine* engine) {
     std::set<std::wstring> out;
     if (!engine) return out;
@@ -68,8 +69,6 @@ std::set<std::wstring> PluginExtensions(PlayerEngine* engine) {
     }
     return out;
 }
-
-}  // namespace
 
 Playlist::Playlist(PlayerEngine* engine) : engine_(engine) {}
 

@@ -46,6 +46,9 @@ struct PlaylistHooks {
     std::function<void()> changed;
 };
 
+// Extensions that the engine's plug-ins add to the built-in ones, lower-cased, each once.
+std::set<std::wstring> PluginExtensions(PlayerEngine* engine);
+
 class Playlist {
 public:
     // engine may be null: then nothing can be added.

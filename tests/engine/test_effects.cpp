@@ -1,6 +1,7 @@
 // The effect chain's stages on small synthetic buffers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <vector>
@@ -104,6 +105,34 @@ TEST(DelayEffect, LineLengthSetsTheDelayOnTheSameChannel) {
             const int want = i == 1 ? 8000 : (i == static_cast<size_t>(r.length) ? 4000 : 0);
             ASSERT_EQ(out[i], want) << "sample " << i;
         }
+    }
+}
+
+TEST(DelayEffect, MatchesThePlainFormulaAcrossLineWraps) {
+    struct Row {
+        int mode, channels, rate;
+    };
+    const Row rows[] = {{DelayEffect::kEcho, 2, 32}, {DelayEffect::kReverb, 2, 32}, {DelayEffect::kReverb, 1, -90},
+                        {DelayEffect::kEcho, 1, 70000}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.mode << " " << r.channels << " ch " << r.rate << " %");
+        DelayEffect effect(r.mode);
+        effect.SetParams(Params(1, 30, r.rate));
+        ASSERT_TRUE(effect.Prepare(r.channels, 1100));  // 33 frames: lines of 67 and 34 entries
+        const int length = effect.LineLength();
+        const Samples in = Noise(3000, 9);
+        std::vector<int32_t> line(static_cast<size_t>(length), 0);
+        Samples want(in.size());
+        int w = 0, rd = 1;
+        for (size_t k = 0; k < in.size(); ++k) {
+            const int32_t x = in[k];
+            if (r.mode == DelayEffect::kEcho) line[static_cast<size_t>(w)] = x, w = (w + 1) % length;
+            const int64_t y = std::clamp<int64_t>(x + int64_t{r.rate} * line[static_cast<size_t>(rd)] / 100, -32768, 32767);
+            rd = (rd + 1) % length;
+            if (r.mode == DelayEffect::kReverb) line[static_cast<size_t>(w)] = static_cast<int32_t>(y), w = (w + 1) % length;
+            want[k] = static_cast<int16_t>(y);
+        }
+        EXPECT_EQ(Run16(effect, in, 2 * 77), want);
     }
 }
 
@@ -262,6 +291,43 @@ TEST(Chorus3D, PassesSamplesWhenOffOrUnprepared) {
     released.Prepare(44100);
     released.Release();
     EXPECT_EQ(Run16(released, in), in);
+}
+
+// The per-sample formula, one sample at a time: the effect's block loops must give the same
+// samples across sweep turns, line wraps and buffer edges.
+Samples PlainChorus(const Samples& in, int size, int rate) {
+    const int ring = size - 1, half = size / 2, base = size * 6 / 1000;
+    const int gain = SpatialGain(rate);
+    std::vector<std::vector<int32_t>> line(2, std::vector<int32_t>(static_cast<size_t>(size), 0));
+    int write[2] = {0, 0}, sweep[2] = {0, half};
+    Samples out(in.size());
+    for (size_t k = 0; k < in.size(); ++k) {
+        const int c = static_cast<int>(k % 2);
+        const int32_t x = in[k];
+        const int t = sweep[c] < half ? sweep[c] : size - sweep[c];
+        int64_t pos = int64_t{write[c] - base} * 256 - t;
+        if (pos < 0) pos += int64_t{ring} * 256;
+        const int i = static_cast<int>(pos >> 8), frac = static_cast<int>(pos & 255);
+        const int j = i + 1 == ring ? 0 : i + 1;
+        const int32_t delayed = line[c][i] * (256 - frac) + line[c][j] * frac;
+        line[c][write[c]] = x;
+        write[c] = write[c] + 1 == ring ? 0 : write[c] + 1;
+        sweep[c] = sweep[c] + 1 == ring ? 0 : sweep[c] + 1;
+        const int32_t v = ((x * 256 - delayed * rate / 100) * gain / 100) >> 8;
+        out[k] = static_cast<int16_t>(std::clamp(v, -32768, 32767));
+    }
+    return out;
+}
+
+TEST(Chorus3D, MatchesThePlainFormulaAcrossSweepsAndBuffers) {
+    for (int rate : {2, 50, 100}) {
+        SCOPED_TRACE(rate);
+        Chorus3D chorus;
+        chorus.SetParams(Params(1, 0, rate));
+        chorus.Prepare(2000);  // a sweep of 1999 frames, a base delay of 12
+        const Samples in = Noise(2 * 5000, 11);
+        EXPECT_EQ(Run16(chorus, in, 4 * 333), PlainChorus(in, 2000, rate));
+    }
 }
 
 TEST(Chorus3D, ExtremeRateSaturates) {

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/registry.h"
+#include "platform/registry_file.h"
 
 namespace {
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QTest>
 
 #include <chrono>
 #include <functional>
@@ -21,6 +23,9 @@
 #include "support/wav_file.h"
 
 namespace vl::test {
+
+// Clicks a check box near its left edge: a box only takes clicks on its mark and label.
+inline void Tick(QCheckBox* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2)); }
 
 // Records what the window does on its own, so a test can see the automatic advance.
 class RecordingWindow : public MainWindow {

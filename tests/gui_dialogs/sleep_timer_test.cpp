@@ -12,42 +12,13 @@
 #include <functional>
 
 #include "gui/window_fixture.h"
+#include "gui_dialogs/dialog_driver.h"
 #include "platform/screen_profile.h"
 #include "settings/qt/settings_dialogs_qt.h"
 #include "ui/commands.h"
 
 namespace vl::test {
 namespace {
-
-// Near the left edge: a box only takes clicks on its mark and label.
-void Tick(QCheckBox* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2)); }
-
-// Works on the sleep-timer dialog once its modal loop runs; fails the test if it never appears or
-// is left open.
-class DialogDriver {
-public:
-    explicit DialogDriver(std::function<void(QDialog&)> drive) {
-        QTimer::singleShot(0, [this, drive] {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                auto* dialog = qobject_cast<QDialog*>(w);
-                if (!dialog || dialog->objectName() != "155" || !dialog->isVisible()) continue;
-                found_ = true;
-                drive(*dialog);
-            }
-        });
-        guard_.setSingleShot(true);
-        QObject::connect(&guard_, &QTimer::timeout, [] {
-            if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) modal->reject();
-            ADD_FAILURE() << "the dialog was left open";
-        });
-        guard_.start(10000);
-    }
-    ~DialogDriver() { EXPECT_TRUE(found_) << "no sleep-timer dialog was shown"; }
-
-private:
-    bool found_ = false;
-    QTimer guard_;
-};
 
 class SleepTimerTest : public ::testing::Test {
 protected:
@@ -61,7 +32,7 @@ protected:
     bool Show(const std::function<void(QDialog&)>& drive) {
         SettingsDialogsQt dialogs;
         SetSettingsDialogs(&dialogs);
-        DialogDriver driver(drive);
+        DialogDriver driver("155", drive);
         bool ok = settings.ShowSleepTimer(nullptr);
         SetSettingsDialogs(nullptr);
         return ok;
@@ -182,7 +153,7 @@ TEST_F(SleepTimerWindowTest, CommandStartsAndStopsTheWindowsTimer) {
     SetSettingsDialogs(&dialogs);
     for (bool start : {true, false}) {
         SCOPED_TRACE(start);
-        DialogDriver driver([this](QDialog& d) {
+        DialogDriver driver("155", [this](QDialog& d) {
             EXPECT_EQ(d.parentWidget(), window.get());
             Tick(d.findChild<QCheckBox*>("1047"));
             QTest::mouseClick(d.findChild<QPushButton*>("1"), Qt::LeftButton);

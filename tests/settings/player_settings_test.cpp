@@ -215,12 +215,24 @@ TEST_F(LyricsSettingsTest, FirstStartDefaultsAndBacklight) {
     EXPECT_EQ(1, settings.releaseKeyMap);
     EXPECT_EQ(0, settings.keyMap.GetCount());
     EXPECT_EQ(0, settings.trayIcon);
-    EXPECT_EQ(std::vector<bool>{true}, backlight);
+    EXPECT_EQ(std::vector<bool>{false}, backlight);
 
     std::vector<OptionPage> pages;
     EXPECT_EQ(8, settings.GetOptionPages(pages));
     EXPECT_EQ(180, pages[7].dialogId);
     EXPECT_EQ(&settings, pages[7].parameter);
+}
+
+TEST_F(LyricsSettingsTest, BacklightIsHeldOnlyWhenAskedFor) {
+    StoreNumber(kSettingsKey, L"AlwaysTurnOnBackLight", 1);
+    PlayerEngine engine;
+    LyricsSettings settings;
+    std::vector<bool> backlight;
+    settings.setBacklightRequirement = [&](bool on) { backlight.push_back(on); };
+    settings.LoadSettings(&engine);
+    EXPECT_EQ(std::vector<bool>{true}, backlight);
+    ASSERT_TRUE(settings.SaveSettings(&engine));
+    EXPECT_EQ((std::vector<bool>{true, false}), backlight);  // released at exit
 }
 
 TEST_F(LyricsSettingsTest, ButtonMapSlotsAndRewrite) {
@@ -245,7 +257,7 @@ TEST_F(LyricsSettingsTest, ButtonMapSlotsAndRewrite) {
     std::vector<bool> backlight;
     settings.setBacklightRequirement = [&](bool on) { backlight.push_back(on); };
     settings.LoadSettings(&engine);
-    EXPECT_EQ((std::vector<bool>{false, true}), backlight);
+    EXPECT_EQ((std::vector<bool>{false}), backlight);
     ASSERT_EQ(4, settings.keyMap.GetCount());
     const int slots[] = {0, 1, 5, 98};
     for (int i = 0; i < 4; ++i) {
@@ -264,7 +276,7 @@ TEST_F(LyricsSettingsTest, ButtonMapSlotsAndRewrite) {
     settings.showMode = 0;
     SetText(settings.searchUrl, L"");
     ASSERT_TRUE(settings.SaveSettings(&engine));
-    EXPECT_EQ((std::vector<bool>{false, true, false}), backlight);
+    EXPECT_EQ((std::vector<bool>{false, false}), backlight);
     Restart();
     RegKey key;
     ASSERT_TRUE(key.Open(HKEY_CURRENT_USER, kKeyMapKey));

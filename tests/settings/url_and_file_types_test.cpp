@@ -51,7 +51,11 @@ TEST(UrlFromTyped, PrefixRule) {
     const std::vector<Row> rows = {
         {L"radio.example:8000/live", L"http://radio.example:8000/live"},
         {L"http://host/x", L"http://host/x"},
-        {L"HTTP://host/x", L"http://HTTP://host/x"},  // compared case-sensitively
+        // A scheme of its own is kept, not prefixed again.
+        {L"HTTP://host/x", L"HTTP://host/x"},
+        {L"https://host/x", L"https://host/x"},
+        {L"host/a://b", L"http://host/a://b"},
+        {L"://host", L"http://://host"},
         {L"", L""},
         {std::wstring(300, L'a'), L"http://" + std::wstring(kUrlMaxLength - 7, L'a')},
     };

@@ -1,42 +1,29 @@
 #include "support/icy_server.h"
 
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdlib>
 
 #include "support/test_support.h"
 
 namespace vl::test {
 
-IcyServer::IcyServer(const std::vector<std::string>& options, const std::string& file) {
-    file_ = file.empty() ? SourceDir() + "/demo/demo.mp3" : file;
-    recordPath_ = TempDir() + "/requests.txt";
-    std::vector<std::string> args = {"python3", SourceDir() + "/tools/icy_server.py", "--quiet",
-                                     "--file", file_, "--record", recordPath_};
+namespace {
+
+std::string ServedFile(const std::string& file) { return file.empty() ? SourceDir() + "/demo/demo.mp3" : file; }
+
+std::vector<std::string> IcyOptions(const std::vector<std::string>& options, const std::string& file,
+                                     const std::string& record) {
+    std::vector<std::string> args = {"--quiet", "--file", file, "--record", record};
     args.insert(args.end(), options.begin(), options.end());
-
-    std::string line;
-    pid_ = StartChild(args, line);
-    port_ = std::atoi(line.c_str());
-    if (port_ <= 0) Stop();
+    return args;
 }
 
-IcyServer::~IcyServer() { Stop(); }
+}  // namespace
 
-void IcyServer::Stop() { StopChild(pid_); }
+IcyServer::IcyServer(const std::vector<std::string>& options, const std::string& file)
+    : IcyServer(options, ServedFile(file), TempDir() + "/requests.txt") {}
 
-std::string IcyServer::Url(const std::string& pathAndQuery) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + pathAndQuery;
-}
-
-std::wstring IcyServer::WideUrl(const std::string& pathAndQuery) const {
-    std::string url = Url(pathAndQuery);
-    return std::wstring(url.begin(), url.end());
-}
+IcyServer::IcyServer(const std::vector<std::string>& options, const std::string& file, const std::string& record)
+    : ScriptServer("tools/icy_server.py", IcyOptions(options, file, record)), file_(file), recordPath_(record) {}
 
 std::string IcyServer::Recorded() const { return ReadFile(recordPath_); }
 

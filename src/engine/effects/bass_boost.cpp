@@ -15,6 +15,11 @@ constexpr double kQ30 = 1073741824.0;
 // The history holds two channels; anything else is left unfiltered.
 bool ChannelsSupported(int channels) { return channels == 1 || channels == 2; }
 
+// Filter output back to samples at the loudness compensation.
+VL_SAMPLE_LOOP void BassOutput(int16_t* __restrict s, const int32_t* __restrict y, uint32_t count, int32_t gain) {
+    for (uint32_t k = 0; k < count; ++k) s[k] = static_cast<int16_t>(Clamp16((y[k] >> 14) * gain / 100));
+}
+
 }  // namespace
 
 void BassBoost::SetLevel(int level) {
@@ -72,11 +77,47 @@ void BassBoost::Process(int bits, uint8_t* data, uint32_t length) {
 
     const uint32_t frames = length / static_cast<uint32_t>(bits / 8 * channels_);
     if (bits == 16) {
-        if (channels_ == 2) Run<2, true>(data, frames);
-        else Run<1, true>(data, frames);
+        if (channels_ == 2) Run16<2>(data, frames * 2);
+        else Run16<1>(data, frames);
     } else {
         if (channels_ == 2) Run<2, false>(data, frames);
         else Run<1, false>(data, frames);
+    }
+}
+
+// The filter over 16-bit chunks: the recursion runs first (the feedback product last, so the
+// other four are off its path), then the output gain over the whole chunk, which vectorises.
+template <int kChannels>
+void BassBoost::Run16(uint8_t* data, uint32_t samples) {
+    const int64_t b0 = b0_, b1 = b1_, b2 = b2_, a1 = a1_, a2 = a2_;
+    const int32_t gain = gain_;
+    int32_t x1[2] = {x1_[0], x1_[1]}, x2[2] = {x2_[0], x2_[1]};
+    int32_t y1[2] = {y1_[0], y1_[1]}, y2[2] = {y2_[0], y2_[1]};
+    ForEachChunk16(data, samples, [&](int16_t* s, uint32_t n) {
+        alignas(32) int32_t out[kPcmChunk];
+        for (uint32_t k = 0; k < n; k += kChannels) {
+            for (int c = 0; c < kChannels; ++c) {
+                const int32_t x = s[k + c] * 16384;
+                // Unsigned, so an extreme history wraps like the 64-bit machine sum; the order
+                // of the terms does not change a wrapping sum.
+                const uint64_t ahead = static_cast<uint64_t>(b0 * x) + static_cast<uint64_t>(b1 * x1[c]) +
+                                       static_cast<uint64_t>(b2 * x2[c]) - static_cast<uint64_t>(a2 * y2[c]);
+                const int32_t y =
+                    static_cast<int32_t>(static_cast<int64_t>(ahead - static_cast<uint64_t>(a1 * y1[c])) >> 30);
+                x2[c] = x1[c];
+                x1[c] = x;
+                y2[c] = y1[c];
+                y1[c] = y;
+                out[k + c] = y;
+            }
+        }
+        BassOutput(s, out, n, gain);
+    });
+    for (int c = 0; c < 2; ++c) {
+        x1_[c] = x1[c];
+        x2_[c] = x2[c];
+        y1_[c] = y1[c];
+        y2_[c] = y2[c];
     }
 }
 

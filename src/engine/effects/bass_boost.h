@@ -21,6 +21,8 @@ private:
     void ComputeCoefficients();
     template <int kChannels, bool k16Bit>
     void Run(uint8_t* data, uint32_t frames);
+    template <int kChannels>
+    void Run16(uint8_t* data, uint32_t samples);
 
     int64_t a1_ = 0, a2_ = 0, b0_ = 0, b1_ = 0, b2_ = 0;  // Q30
     int32_t x1_[2] = {}, x2_[2] = {}, y1_[2] = {}, y2_[2] = {};

@@ -1,5 +1,6 @@
 #include "engine/effects/delay_effect.h"
 
+#include <algorithm>
 #include <new>
 
 #include "engine/effects/pcm_sample.h"
@@ -78,12 +79,64 @@ void DelayEffect::Process(int bits, uint8_t* data, uint32_t length) {
     if (line_ == nullptr || data == nullptr || (bits != 8 && bits != 16)) return;
 
     if (bits == 16) {
-        if (mode_ == kEcho) Run<true, true>(data, length / 2);
+        // The common case: a product of rate and a 16-bit sample that fits 32 bits, and a line
+        // of at least two entries (the read slot is then always the one after the write slot).
+        const bool narrow = rate_ >= -65535 && rate_ <= 65535 && length_ >= 2;
+        if (narrow && mode_ == kEcho) RunNarrow16<true>(data, length / 2);
+        else if (narrow) RunNarrow16<false>(data, length / 2);
+        else if (mode_ == kEcho) Run<true, true>(data, length / 2);
         else Run<false, true>(data, length / 2);
     } else {
         if (mode_ == kEcho) Run<true, false>(data, length);
         else Run<false, false>(data, length);
     }
+}
+
+namespace {
+
+// One stretch of the line without a wrap: entry k + 1 is the oldest (the one read), entry k
+// takes the new value. Each entry is read before it is written, so the loop vectorises.
+template <bool kEchoMode>
+VL_SAMPLE_LOOP void DelayStretch(int16_t* __restrict samples, int32_t* line, uint32_t count, int32_t rate) {
+    for (uint32_t k = 0; k < count; ++k) {
+        const int32_t x = samples[k];
+        const int32_t d = line[k + 1];
+        const int32_t y = Clamp16(x + rate * d / 100);
+        line[k] = kEchoMode ? x : y;
+        samples[k] = static_cast<int16_t>(y);
+    }
+}
+
+}  // namespace
+
+template <bool kEchoMode>
+void DelayEffect::RunNarrow16(uint8_t* data, uint32_t samples) {
+    int32_t* const line = line_;
+    const int last = length_ - 1;
+    const int32_t rate = rate_;
+    int w = writeIndex_;
+    ForEachChunk16(data, samples, [&](int16_t* s, uint32_t n) {
+        while (n > 0) {
+            if (w == last) {
+                // The read slot has wrapped round to entry 0.
+                const int32_t x = s[0];
+                const int32_t y = Clamp16(x + rate * line[0] / 100);
+                line[w] = kEchoMode ? x : y;
+                s[0] = static_cast<int16_t>(y);
+                w = 0;
+                ++s;
+                --n;
+                continue;
+            }
+            const uint32_t m = std::min<uint32_t>(n, static_cast<uint32_t>(last - w));
+            DelayStretch<kEchoMode>(s, line + w, m, rate);
+            w += static_cast<int>(m);
+            s += m;
+            n -= m;
+        }
+    });
+    writeIndex_ = w;
+    readIndex_ = w == last ? 0 : w + 1;
 }
 
 // The line and its indices live in locals: stores through the byte pointer of the buffer

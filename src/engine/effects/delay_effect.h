@@ -26,6 +26,8 @@ public:
 private:
     template <bool kEchoMode, bool k16Bit>
     void Run(uint8_t* data, uint32_t samples);
+    template <bool kEchoMode>
+    void RunNarrow16(uint8_t* data, uint32_t samples);
 
     int mode_;
     int channels_ = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <new>
 
 #include "engine/effects/pcm_sample.h"
@@ -39,6 +40,17 @@ void ForEachFrame(int bits, uint8_t* data, uint32_t length, Fn fn) {
     }
 }
 
+// Both formulas are one: each sample plus its difference to the other channel of the frame,
+// so the loop runs over the samples in order against a copy with the pairs swapped.
+VL_SAMPLE_LOOP void SurroundChunk(int16_t* __restrict s, uint32_t count, int32_t rate, int32_t gain) {
+    alignas(32) int16_t other[kPcmChunk];
+    for (uint32_t k = 0; k < count; ++k) other[k] = s[k ^ 1];
+    for (uint32_t k = 0; k < count; ++k) {
+        const int32_t x = s[k];
+        s[k] = static_cast<int16_t>(Clamp16(gain * (x + (x - other[k]) * rate / 100) / 100));
+    }
+}
+
 }  // namespace
 
 int SpatialGain(int rate) {
@@ -72,6 +84,11 @@ void Surround::Process(int bits, uint8_t* data, uint32_t length) {
         gain = gain_;
     }
     if (enable == 0 || rate == 0) return;
+    if (bits == 16 && data != nullptr) {
+        // rate 0..100 and gain 0..100 keep every step within 32 bits.
+        ForEachChunk16(data, length / 4 * 2, [rate, gain](int16_t* s, uint32_t n) { SurroundChunk(s, n, rate, gain); });
+        return;
+    }
     ForEachFrame(bits, data, length, [rate, gain](int32_t& l, int32_t& r) {
         const int32_t L = l, R = r;
         l = Clamp16(gain * (L + rate * (L - R) / 100) / 100);
@@ -173,6 +190,59 @@ void ChorusChannel(uint8_t* p, uint32_t frames, int32_t* line, int& writeIndex, 
     sweepIndex = sw;
 }
 
+// x = the input minus its delayed copy at rate percent, at gain percent (16-bit samples, rate
+// and gain in 0..100: every step fits 32 bits).
+VL_SAMPLE_LOOP void ChorusMix(int32_t* __restrict x, const int32_t* __restrict delayed, int count, int32_t rate,
+                              int32_t gain) {
+    for (int k = 0; k < count; ++k) x[k] = Clamp16(((x[k] * 256 - delayed[k] * rate / 100) * gain / 100) >> 8);
+}
+
+// The same for 16-bit samples with rate and gain in 0..100 and a base delay of at least two
+// samples, in blocks within which neither the write index nor the sweep wraps or turns and no
+// read reaches an entry the block writes. Per block: the delayed values (the only scalar
+// part), the new entries in one copy, then the arithmetic over plain arrays, which vectorises.
+void ChorusChannel16(int16_t* s, uint32_t frames, int32_t* line, int& writeIndex, int& sweepIndex, int size,
+                     int base, int step, int rate, int gain) {
+    constexpr int kBlock = 256;
+    const int ring = size - 1;
+    const int half = size / 2;
+    int w = writeIndex, sw = sweepIndex;
+    alignas(32) int32_t x[kBlock];
+    alignas(32) int32_t delayed[kBlock];
+    for (uint32_t done = 0; done < frames;) {
+        const bool rising = sw < half;
+        int m = std::min<int>(kBlock, static_cast<int>(frames - done));
+        m = std::min(m, ring - w);
+        m = std::min(m, base - 1);
+        m = std::min(m, rising ? half - sw : ring - sw);
+        const int t0 = rising ? sw : size - sw;
+        // pos moves by 256 - step per frame while t rises, 256 + step while it falls.
+        const int64_t slope = rising ? 256 - step : 256 + step;
+        const int64_t pos0 = int64_t{w - base} * 256 - int64_t{step} * t0;
+        const int64_t wrap = int64_t{ring} * 256;
+        int16_t* p = s + 2 * done;
+        for (int k = 0; k < m; ++k) {
+            int64_t pos = pos0 + slope * k;
+            if (pos < 0) pos += wrap;
+            const int i = static_cast<int>(pos >> 8);
+            const int frac = static_cast<int>(pos & 255);
+            const int j = i + 1 == ring ? 0 : i + 1;
+            delayed[k] = line[i] * (256 - frac) + line[j] * frac;
+            x[k] = p[2 * k];
+        }
+        std::memcpy(line + w, x, static_cast<size_t>(m) * sizeof(int32_t));
+        ChorusMix(x, delayed, m, rate, gain);
+        for (int k = 0; k < m; ++k) p[2 * k] = static_cast<int16_t>(x[k]);
+        w += m;
+        if (w >= ring) w = 0;
+        sw += m;
+        if (sw >= ring) sw = 0;
+        done += static_cast<uint32_t>(m);
+    }
+    writeIndex = w;
+    sweepIndex = sw;
+}
+
 }  // namespace
 
 void Chorus3D::Process(int bits, uint8_t* data, uint32_t length) {
@@ -182,6 +252,14 @@ void Chorus3D::Process(int bits, uint8_t* data, uint32_t length) {
     const uint32_t bytes = static_cast<uint32_t>(bits / 8);
     const uint32_t frames = length / (2 * bytes);
     const bool wide = rate_ < 0 || rate_ > 100 || gain_ < 0 || gain_ > 100;
+    if (bits == 16 && !wide && baseDelay_ >= 2) {
+        ForEachChunk16(data, frames * 2, [this](int16_t* s, uint32_t n) {
+            for (int c = 0; c < 2; ++c)
+                ChorusChannel16(s + c, n / 2, line_[c], write_[c], sweep_[c], size_, baseDelay_, step_, rate_,
+                                gain_);
+        });
+        return;
+    }
     for (int c = 0; c < 2; ++c) {
         uint8_t* p = data + c * bytes;
         auto run = bits == 16 ? (wide ? ChorusChannel<true, true> : ChorusChannel<true, false>)

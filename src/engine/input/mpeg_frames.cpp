@@ -239,14 +239,10 @@ AudioRange FindAudioRange(FileReader& reader) {
     return range;
 }
 
-bool EstimateFile(FileReader& reader, FormatRecord& format, uint32_t& totalSamples, AudioRange* rangeOut) {
-    Locked lock(reader.Lock());
-    format = FormatRecord();
-    totalSamples = 0;
-    const AudioRange range = FindAudioRange(reader);
-    if (rangeOut) *rangeOut = range;
-    BlockCache cache(reader);
-    if (!cache.Ok()) return false;
+namespace {
+
+bool EstimateFrom(FileReader& reader, BlockCache& cache, const AudioRange& range, FormatRecord& format,
+                  uint32_t& totalSamples) {
     // The first header that a header of the same stream follows one frame on; a short read
     // of either ends the search.
     MpegHeader h;
@@ -281,14 +277,8 @@ bool EstimateFile(FileReader& reader, FormatRecord& format, uint32_t& totalSampl
     return true;
 }
 
-bool ScanFile(FileReader& reader, FormatRecord& format, uint32_t& totalSamples, AudioRange* rangeOut) {
-    Locked lock(reader.Lock());
-    format = FormatRecord();
-    totalSamples = 0;
-    const AudioRange range = FindAudioRange(reader);
-    if (rangeOut) *rangeOut = range;
-    BlockCache cache(reader);
-    if (!cache.Ok()) return false;
+bool ScanFrom(FileReader& reader, BlockCache& cache, const AudioRange& range, FormatRecord& format,
+              uint32_t& totalSamples) {
     int64_t pos = cache.NextSync(range.start);
     if (pos == kNoPosition) return false;
     uint8_t b[4];
@@ -337,6 +327,32 @@ bool ScanFile(FileReader& reader, FormatRecord& format, uint32_t& totalSamples, 
     totalSamples = ClampSamples(static_cast<uint64_t>(count) * static_cast<uint64_t>(format.samplesPerFrame));
     reader.Seek(0, FILE_BEGIN);
     return true;
+}
+
+using Measurement = bool (*)(FileReader&, BlockCache&, const AudioRange&, FormatRecord&, uint32_t&);
+
+// What both measurements start with: the reader's lock, cleared results, the audio range and
+// a cache over the file.
+bool Measure(FileReader& reader, FormatRecord& format, uint32_t& totalSamples, AudioRange* rangeOut,
+             Measurement measurement) {
+    Locked lock(reader.Lock());
+    format = FormatRecord();
+    totalSamples = 0;
+    const AudioRange range = FindAudioRange(reader);
+    if (rangeOut) *rangeOut = range;
+    BlockCache cache(reader);
+    if (!cache.Ok()) return false;
+    return measurement(reader, cache, range, format, totalSamples);
+}
+
+}  // namespace
+
+bool EstimateFile(FileReader& reader, FormatRecord& format, uint32_t& totalSamples, AudioRange* rangeOut) {
+    return Measure(reader, format, totalSamples, rangeOut, EstimateFrom);
+}
+
+bool ScanFile(FileReader& reader, FormatRecord& format, uint32_t& totalSamples, AudioRange* rangeOut) {
+    return Measure(reader, format, totalSamples, rangeOut, ScanFrom);
 }
 
 }  // namespace vl

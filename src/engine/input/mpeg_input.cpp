@@ -19,23 +19,25 @@ constexpr uint32_t kSmallInputBufferSize = 2048;
 
 }  // namespace
 
-bool EstimateFile(PlayerEngine& engine) {
+namespace {
+
+using FileMeasurement = bool (*)(FileReader&, FormatRecord&, uint32_t&, AudioRange*);
+
+// One measurement of the open file into the engine's format, length and audio start.
+bool MeasureOpenFile(PlayerEngine& engine, FileMeasurement measurement) {
     uint32_t total = 0;
     AudioRange range;
-    bool ok = EstimateFile(engine.fileReader, engine.format, total, &range);
+    bool ok = measurement(engine.fileReader, engine.format, total, &range);
     engine.audioStart = range.start;
     engine.totalSamples = total;
     return ok;
 }
 
-bool ScanFile(PlayerEngine& engine) {
-    uint32_t total = 0;
-    AudioRange range;
-    bool ok = ScanFile(engine.fileReader, engine.format, total, &range);
-    engine.audioStart = range.start;
-    engine.totalSamples = total;
-    return ok;
-}
+}  // namespace
+
+bool EstimateFile(PlayerEngine& engine) { return MeasureOpenFile(engine, EstimateFile); }
+
+bool ScanFile(PlayerEngine& engine) { return MeasureOpenFile(engine, ScanFile); }
 
 bool OpenMpeg(PlayerEngine& engine, const std::wstring& path) {
     if (!IsMpegFile(path)) return false;
@@ -196,10 +198,10 @@ namespace {
 
 bool ClearMpegForSeek(PlayerEngine& engine) { return engine.ResetSlotDecoder(); }
 
-bool GetMpegTags(PlayerEngine& engine, TagInfo& tags) { return ReadId3v1(engine.path, tags); }
+bool GetMpegTags(PlayerEngine& engine, TagInfo& tags) { return ReadMpegTags(engine.path, tags); }
 
 bool ReadMpegFileTags(PlayerEngine&, const std::wstring& path, TagInfo& tags) {
-    return IsMpegFile(path) && ReadId3v1(path, tags);
+    return IsMpegFile(path) && ReadMpegTags(path, tags);
 }
 
 }  // namespace

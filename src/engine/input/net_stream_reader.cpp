@@ -551,6 +551,7 @@ void NetStreamReader::ReceiveThread() {
             dataList_.PushBack(block);
             currentBlock_ = block = nullptr;
             dataEvent_.Set();
+            listedEvent_.Set();
         }
         if (endOfStream_) break;
     }
@@ -564,6 +565,7 @@ void NetStreamReader::ReceiveThread() {
         }
     }
     CloseSocket();
+    listedEvent_.Set();
 }
 
 }  // namespace vl

@@ -68,6 +68,9 @@ public:
     bool SetPrebufferBlocks(int n);
     int GetPrebufferBlocks() const { return prebufferBlocks_; }
     int GetFilledBlocks();
+    // Waits at most timeoutMs for the next block to be listed, the connection to end or a
+    // stop request: the engine's wait for the prebuffer sleeps until something changed.
+    void WaitListed(uint32_t timeoutMs) { listedEvent_.Wait(timeoutMs); }
     // Audio bytes a Read can take without waiting.
     uint32_t GetFilledBytes();
     int GetBufferState(uint32_t& totalBytes, uint32_t& filledBytes);
@@ -83,7 +86,10 @@ public:
     // Set by the engine's Stop so that a pending connection or receive gives up at once; it
     // holds (Open fails at once) until ClearStopRequest, which the engine calls once its run
     // has ended.
-    void RequestStop() { abortRequested_ = 1; }
+    void RequestStop() {
+        abortRequested_ = 1;
+        listedEvent_.Set();
+    }
     void ClearStopRequest() { abortRequested_ = 0; }
 
     // Removes ICY metadata from one received piece in place; returns the bytes removed.
@@ -128,6 +134,7 @@ private:
     Event dataEvent_{true, true};
     StreamBlockList freeList_;
     Event freeEvent_{true, true};
+    Event listedEvent_{false, false};  // a block listed, the thread ended, or a stop request
     wchar_t titleBuffer_[260] = {};  // posted with WM_ENGINE_TITLE; its last unit stays zero
     // Texts the window reads while the receive thread writes them: url, proxy, user agent,
     // station texts, the metadata block and the title buffer.

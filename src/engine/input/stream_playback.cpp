@@ -68,7 +68,8 @@ bool WaitPrebuffer(PlayerEngine& engine, int blocks) {
     while (!engine.stopRequested) {
         if (!reader.HasSocket()) return reader.IsEndOfStream();
         if (reader.GetFilledBlocks() >= blocks) return true;
-        Sleep(1);
+        // Blocks come a few times a second: sleep until one is listed, not in 1 ms polls.
+        reader.WaitListed(50);
     }
     return false;
 }

@@ -9,6 +9,12 @@ namespace vl {
 constexpr int kGenreCount = 148;
 
 bool ReadId3v1(const std::wstring& path, TagInfo& tags);
+// Tags of an MPEG file: its ID3v2 or APE tag (TagLib) with the empty fields filled from its
+// ID3v1 tag, or the ID3v1 tag alone exactly as ReadId3v1 reads it (and answers) when it has no
+// other. mpeg_tags.cpp.
+bool ReadMpegTags(const std::wstring& path, TagInfo& tags);
+// Keeps TagLib's reports of damaged tags off stderr (a damaged tag is simply not read).
+void SilenceTagLib();
 // Leaves out unchanged for an index outside 0..147.
 void GetGenreName(int index, std::wstring& out);
 const wchar_t* GenreName(int index);  // null outside 0..147

@@ -305,7 +305,7 @@ bool LyricsWindow::LoadSkin() {
     // script, at the device's text size.
     textFont = QApplication::font();
     textFont.setPixelSize(ScaleY(12));
-    auto* pocket = static_cast<PocketSkinInfo*>(skin);
+    auto* pocket = static_cast<PocketSkinInfo*>(skin.get());
     if (listView && pocket) {
         const int mode = GetLyricsSettings()->showMode;
         if ((mode == 0 || mode == 1 || mode == 4) && !pocket->GetPlaylistFlag()) listView->hide();
@@ -342,7 +342,7 @@ void LyricsWindow::ApplyShowMode() {
     if (!listView) return;
     LyricsSettings* s = GetLyricsSettings();
     const ShowModeLayout m = ComputeShowMode(s->showMode, GetContentArea());
-    auto* pocket = static_cast<PocketSkinInfo*>(skin);
+    auto* pocket = static_cast<PocketSkinInfo*>(skin.get());
     // A skin without the list keeps it hidden in every mode.
     const bool listAllowed = !pocket || pocket->GetPlaylistFlag();
     auto place = [](QWidget* w, const ChildRect& r, bool allowed) {
@@ -587,7 +587,9 @@ void LyricsWindow::CmdOptions() {
 }
 
 void LyricsWindow::CmdDownloadLyrics() {
-    // The lyrics search dialog takes the focused entry and the "SearchURL" setting here.
+    int row = FocusedRow();
+    if (row < 0) return MainWindow::CmdDownloadLyrics();
+    if (openLyricsSearch) openLyricsSearch(row);
 }
 
 // ---------------------------------------------------------------- timers, activation, close

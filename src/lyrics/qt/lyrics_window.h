@@ -117,7 +117,7 @@ public:
     virtual void CmdMark();
     virtual void DrawMarks(QPainter& dc, const QRect& paintRect);
     // "Download Lyrics...": the lyrics search for the focused list entry.
-    virtual void CmdDownloadLyrics();
+    void CmdDownloadLyrics() override;
     // Switches the display on (a button press with "DispAutoOn", Enter in the list); the
     // display rules own what "on" does.
     virtual void DisplayOnByUser();
@@ -127,7 +127,7 @@ public:
     virtual void ToggleDisplay();
 
     // ---- helpers of the Qt build ----
-    LyricsSettings* GetLyricsSettings() { return static_cast<LyricsSettings*>(settings); }
+    LyricsSettings* GetLyricsSettings() { return static_cast<LyricsSettings*>(settings.get()); }
     // The content area for the current window size.
     ContentArea GetContentArea() const;
     int ScreenWidth() const { return screenW; }

@@ -55,7 +55,7 @@ void LyricsWindow::DrawLyricsPane(int pane, QPainter& dc, const QSize& size) {
     const QColor back = ColorFromRef(skin ? skin->GetColor(kDispColor) : 0);
     const QColor text = ColorFromRef(skin ? skin->GetColor(kTitleColor) : 0);
     const QColor highlight =
-        ColorFromRef(skin ? static_cast<PocketSkinInfo*>(skin)->GetPocketColor(kLyricsHighLightColor) : 0);
+        ColorFromRef(skin ? static_cast<PocketSkinInfo*>(skin.get())->GetPocketColor(kLyricsHighLightColor) : 0);
     dc.fillRect(QRect(QPoint(0, 0), size), back);
     dc.setFont(textFont);
     const int height = std::max(paneHeight, size.height());

@@ -18,11 +18,13 @@
 #include "platform/screen_profile.h"
 #include "platform/wave_out.h"
 #include "settings/player_settings.h"
+#include "settings/qt/playlist_dialog.h"
 #include "settings/registry_keys.h"
 #include "ui/command_line.h"
 #include "ui/commands.h"
 #include "ui/string_table.h"
 #include "ui/qt/app_icon.h"
+#include "ui/qt/skin_info.h"
 #include "ui/qt/wait_cursor.h"
 
 namespace vl {
@@ -65,8 +67,8 @@ MainWindow::MainWindow() : playlist(nullptr), messageSink(this) {
     volumeHeight = SY(20);
     volumeThumbWidth = SX(10);
 
-    engine = CreateEngine();
-    playlist.SetEngine(engine);
+    engine.reset(CreateEngine());
+    playlist.SetEngine(engine.get());
     PlaylistHooks hooks;
     hooks.openEntry = [this](int index) { return OpenEntry(index); };
     hooks.stopCurrent = [this](bool close) {
@@ -87,16 +89,16 @@ MainWindow::MainWindow() : playlist(nullptr), messageSink(this) {
 }
 
 MainWindow::~MainWindow() {
+    delete playlistDialog;
+    playlistDialog = nullptr;
     if (engine) engine->SetNotifyWindow(nullptr);
     ShowTrayIcon(false);
     playlist.ClearPlaylist();
     playlist.SetHooks(PlaylistHooks());
-    delete settings;
-    settings = nullptr;
+    settings.reset();
     UnloadSkin();
     DeleteSkin();
-    DestroyEngine(engine);
-    engine = nullptr;
+    engine.reset();
     playlist.SetEngine(nullptr);
     QCoreApplication::removePostedEvents(this);
 }
@@ -144,8 +146,8 @@ void MainWindow::StartPlaylist(const std::wstring& commandLine) {
 }
 
 void MainWindow::OnCreate() {
-    settings = CreateSettings();
-    skin = CreateSkin();
+    settings.reset(CreateSettings());
+    skin.reset(CreateSkin());
     LoadSettings();
     SyncPlaylistOptions();
     if (!LoadSkin()) UnloadSkin();
@@ -171,9 +173,12 @@ void MainWindow::OnClose() {
     CloseTrack();
     engine->ReleaseOutput();
     if (playlistDialog) {
-        playlistDialog->close();
-        delete playlistDialog;
-        playlistDialog = nullptr;
+        playlistDialog->Close();
+        // A dialog still unwinding its modal loop is deleted with the window instead.
+        if (!playlistDialog->IsOpen()) {
+            delete playlistDialog;
+            playlistDialog = nullptr;
+        }
     }
     if (settings->saveDefPlayList) SavePlaylist(GetDefaultPlaylistPath());
     ShowTrayIcon(false);
@@ -488,7 +493,7 @@ PlayerSettings* MainWindow::CreateSettings() {
 }
 
 void MainWindow::LoadSettings() {
-    settings->LoadSettings(engine);
+    settings->LoadSettings(engine.get());
     RegKey key;
     int32_t volume = 0;
     if (key.Open(HKEY_CURRENT_USER, kSettingsKey) && key.QueryDword(kWaveVolumeValue, volume))
@@ -500,7 +505,7 @@ void MainWindow::SaveSettings() {
     QPoint p = GetWindowPosition();
     settings->windowLeft = p.x();
     settings->windowTop = p.y();
-    settings->SaveSettings(engine);
+    settings->SaveSettings(engine.get());
     RegKey key;
     if (key.Create(HKEY_CURRENT_USER, kSettingsKey))
         key.SetDword(kWaveVolumeValue, static_cast<int32_t>(GetWaveVolume()));

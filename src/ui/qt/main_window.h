@@ -25,6 +25,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,6 +42,7 @@ namespace vl {
 
 class PlayerEngine;
 class PlayerSettings;
+class PlaylistDialog;
 class SkinInfo;
 
 // One accelerator: a Qt key, whether Ctrl must be held, and the command it sends.
@@ -124,6 +126,11 @@ public:
     virtual void CmdTopMost();
     virtual void CmdOptions();
     virtual void CmdSleepTimer();
+    // The lyrics search for the current entry, through openLyricsSearch.
+    virtual void CmdDownloadLyrics();
+    // "Download Lyrics..." of the playlist dialog for an entry: the base player has no lyrics
+    // search, the lyrics window opens its search dialog for the entry.
+    virtual void ShowLyricsSearch(int index);
 
     // ---- engine notifications ----
     // state: 0 stopped, 1 playing, 2 paused, 3 starting; detail 1 = a stop by an error.
@@ -184,6 +191,8 @@ public:
     virtual void ResetPlayed();
     virtual void EnsureCurrent();
     virtual bool Play(int index);
+    // The entry's lyrics from the first source that has them (file beside it, tags, folder).
+    void LoadLyricsOf(const PlaylistEntry& entry);
     virtual void Pause();
     virtual void Stop();
     virtual PlaylistEntry* GetEntry(int index);
@@ -210,12 +219,14 @@ public:
     virtual QMenu* BuildMenu(MenuKind kind);
     // The engine's notify target (posts events to this window).
     MessageSink* GetMessageSink() { return &messageSink; }
-    PlayerEngine* GetEngine() { return engine; }
-    PlayerSettings* GetSettings() { return settings; }
+    PlayerEngine* GetEngine() { return engine.get(); }
+    PlayerSettings* GetSettings() { return settings.get(); }
     Playlist& GetPlaylist() { return playlist; }
     // Copies the settings that the playlist model follows ("Repeat", "Shuffle", "AddExisting",
     // "SearchSubFolders") into it.
     void SyncPlaylistOptions();
+    // The open playlist dialog rebuilds its rows after the list changed from outside it.
+    void RefreshPlaylistDialog();
 
     static constexpr int kMaxTimerId = 16;
 
@@ -245,7 +256,7 @@ public:
     // ---- fields (the layout lengths are scaled once in the constructor) ----
     std::vector<Accelerator> accelerators;  // empty until GetAccelerators
     QMenu* popupMenu = nullptr;             // set while a popup menu is open
-    SkinInfo* skin = nullptr;               // owned
+    std::unique_ptr<SkinInfo> skin;
     QImage backgroundImage;                 // the skin background, drawn once per LoadSkin
     QImage compositionImage;                // off-screen buffer of a paint
     QFont textFont;
@@ -270,13 +281,15 @@ public:
     int dialogBusy = 0;        // a file-open or save dialog is showing
     int titleExtent = 0, titleOffset = 0, titleTicks = 0;
     int streamExtent = 0, streamOffset = 0, streamTicks = 0;
-    PlayerEngine* engine = nullptr;  // owned
+    std::unique_ptr<PlayerEngine> engine;
     Playlist playlist;
-    QWidget* playlistDialog = nullptr;
-    PlayerSettings* settings = nullptr;  // owned
+    PlaylistDialog* playlistDialog = nullptr;  // owned; made by the first Modify Playlist
+    std::unique_ptr<PlayerSettings> settings;
     uint32_t cachedVolume = 0;
     LyricsModel lyrics;
     QSystemTrayIcon* trayIcon = nullptr;  // set while the tray icon is shown
+    // Opens the lyrics search dialog for the entry of that index; installed by the program.
+    std::function<void(int index)> openLyricsSearch;
 
 private:
     WindowMessageSink messageSink;

@@ -1,7 +1,6 @@
 // The player's commands, its popup menus and the tray icon.
 #include <QApplication>
 #include <QCursor>
-#include <QInputDialog>
 #include <QMenu>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
@@ -13,10 +12,11 @@
 #include "platform/screen_profile.h"
 #include "platform/wave_out.h"
 #include "settings/player_settings.h"
+#include "settings/qt/about_box.h"
+#include "settings/qt/playlist_dialog.h"
 #include "ui/commands.h"
 #include "ui/string_table.h"
 #include "ui/qt/app_icon.h"
-#include "ui/qt/gui_version.h"
 #include "ui/qt/main_window.h"
 
 namespace vl {
@@ -36,7 +36,8 @@ struct MenuItem {
 constexpr MenuItem kWindowMenuItems[] = {
     {IDM_OPEN_FILE, "Open File"},       {IDM_ADD_FILE, "Add File"},
     {IDM_OPEN_URL, "Open URL"},         {IDM_MODIFY_PLAYLIST, "Modify Playlist"},
-    {IDM_SAVE_PLAYLIST, "Save Playlist"}, {0, nullptr},
+    {IDM_SAVE_PLAYLIST, "Save Playlist"}, {IDM_DOWNLOAD_LYRICS, "Download Lyrics..."},
+    {0, nullptr},
     {IDM_PLAY_PAUSE, "Play/Pause"},     {IDM_STOP, "Stop"},
     {IDM_PREVIOUS, "Previous"},         {IDM_NEXT, "Next"},
     {IDM_REWIND, "Rew"},                {IDM_FORWARD, "FF"},
@@ -105,9 +106,7 @@ int MainWindow::OnCommand(int id) {
     case IDM_VOLUME_DOWN: CmdVolumeDown(); break;
     case IDM_SAVE_PLAYLIST: CmdSavePlaylist(); break;
     case IDM_ADD_FILE: CmdAddFile(); break;
-    case IDM_ABOUT:
-        QMessageBox::about(this, QString::fromWCharArray(GetString(IDS_PRODUCT_NAME)), GuiVersionText());
-        break;
+    case IDM_ABOUT: ShowAbout(this, *engine); break;
     case IDM_EXIT: QMetaObject::invokeMethod(this, "close", Qt::QueuedConnection); break;
     case IDM_EFFECTS: CmdEffects(); break;
     case IDM_OPTIONS: CmdOptions(); break;
@@ -133,6 +132,7 @@ int MainWindow::OnCommand(int id) {
     case IDM_SLEEP_TIMER: CmdSleepTimer(); break;
     case IDM_REWIND: CmdRewind(); break;
     case IDM_FORWARD: CmdForward(); break;
+    case IDM_DOWNLOAD_LYRICS: CmdDownloadLyrics(); break;
     default: return 0;
     }
     return 0;
@@ -142,23 +142,35 @@ int MainWindow::OnCommand(int id) {
 
 void MainWindow::CmdOpenFile() {
     if (BrowseFiles(false) && GetEntryCount() > 0) Play(-1);
+    RefreshPlaylistDialog();
 }
 
-void MainWindow::CmdAddFile() { BrowseFiles(true); }
+void MainWindow::CmdAddFile() {
+    BrowseFiles(true);
+    RefreshPlaylistDialog();
+}
 
 void MainWindow::CmdOpenUrl() {
-    bool ok = false;
-    QString url = QInputDialog::getText(this, QStringLiteral("Open URL"), QStringLiteral("URL:"), QLineEdit::Normal,
-                                        QStringLiteral("http://"), &ok);
-    if (!ok || url.trimmed().isEmpty()) return;
+    std::wstring url;
+    // An address the player cannot play (another scheme than http://) leaves the playlist as it is.
+    if (settings->ShowOpenUrl(this, url) != 1 || !IsUrl(url)) return;
     ClearPlaylist();
-    AddEntry(url.trimmed().toStdWString());
+    AddEntry(url);
     if (GetEntryCount() > 0) Play(-1);
+    RefreshPlaylistDialog();
 }
 
 void MainWindow::CmdModifyPlaylist() {
-    QMessageBox::information(this, QString::fromWCharArray(GetString(IDS_PRODUCT_NAME)),
-                             QStringLiteral("The playlist editor is not available yet."));
+    if (!playlistDialog) playlistDialog = new PlaylistDialog(*this);
+    playlistDialog->ShowPlaylistDialog();
+}
+
+void MainWindow::RefreshPlaylistDialog() {
+    if (playlistDialog) playlistDialog->Refresh();
+}
+
+void MainWindow::ShowLyricsSearch(int index) {
+    if (openLyricsSearch) openLyricsSearch(index);
 }
 
 void MainWindow::CmdSavePlaylist() { SavePlaylistAs(nullptr); }
@@ -266,7 +278,7 @@ void MainWindow::CmdTopMost() {
 }
 
 void MainWindow::CmdOptions() {
-    settings->ShowOptions(this, engine);
+    settings->ShowOptions(this, engine.get());
     engine->SetPeakMeter(settings->drawPeek != 0);
     SyncPlaylistOptions();
     UnloadSkin();
@@ -283,6 +295,12 @@ void MainWindow::CmdSleepTimer() {
     } else {
         KillTimer(8);
     }
+}
+
+void MainWindow::CmdDownloadLyrics() {
+    int index = GetCurrentIndex();
+    if (index < 0 && GetEntryCount() > 0) index = 0;
+    if (index >= 0 && openLyricsSearch) openLyricsSearch(index);
 }
 
 // ---------------------------------------------------------------- menus and tray

@@ -88,7 +88,7 @@ void DrawMarquee(MainWindow& w, QPainter& dc, const QRect& r, const QString& tex
         if (extent - gap > r.width()) w.SetTimer(timerId, 500);
     }
     while (extent > 0 && offset >= extent) offset -= extent;
-    const QColor color = ColorOf(w.skin, kTitleColor);
+    const QColor color = ColorOf(w.skin.get(), kTitleColor);
     const bool scroll = w.settings && w.settings->scrollTitle;
     if (scroll && offset != 0 && extent - gap >= r.width()) {
         QRect first(r.left() - offset, r.top(), extent, r.height());
@@ -132,8 +132,7 @@ void Repaint(MainWindow& w, const QRect& r) {
 SkinInfo* MainWindow::CreateSkin() { return new SkinInfo(GetScreenProfile().dpiX, GetScreenProfile().dpiY); }
 
 void MainWindow::DeleteSkin() {
-    delete skin;
-    skin = nullptr;
+    skin.reset();
 }
 
 bool MainWindow::LoadSkin() {
@@ -148,8 +147,8 @@ bool MainWindow::LoadSkin() {
     textFont = MakeTextFont();
     titleExtent = titleOffset = 0;
     streamExtent = streamOffset = 0;
-    buttonCount = Images(skin, kSkinButton) ? 8 : 7;
-    if (Images(skin, kSkinVolumeSlider) && Images(skin, kSkinVolumeTrack)) {
+    buttonCount = Images(skin.get(), kSkinButton) ? 8 : 7;
+    if (Images(skin.get(), kSkinVolumeSlider) && Images(skin.get(), kSkinVolumeTrack)) {
         volumeLeft = 7 * SX(25) + SX(5) + SX(2);
         volumeTop = SY(57);
         volumeWidth = SX(51);
@@ -209,7 +208,7 @@ void MainWindow::DrawBackground(QPainter& dc) {
 
 void MainWindow::DrawDisplayPanel(QPainter& dc) {
     const QRect r = DisplayRect(*this);
-    dc.fillRect(r, ColorOf(skin, kDispColor));
+    dc.fillRect(r, ColorOf(skin.get(), kDispColor));
     DrawSunkenEdge(dc, r);
 }
 
@@ -217,12 +216,12 @@ void MainWindow::DrawButton(QPainter& dc, int i) {
     if (i < 0 || i >= buttonCount) return;
     const QRect r = ButtonRect(*this, i);
     const bool pressed = buttonPressed && pressedIndex == i;
-    if (const ImageList* normal = Images(skin, kSkinButtonNormal)) {
-        const ImageList* push = Images(skin, kSkinButtonPush);
+    if (const ImageList* normal = Images(skin.get(), kSkinButtonNormal)) {
+        const ImageList* push = Images(skin.get(), kSkinButtonPush);
         (pressed && push ? push : normal)->Draw(dc, i, r.left(), r.top());
         return;
     }
-    const ImageList* old = Images(skin, kSkinButton);
+    const ImageList* old = Images(skin.get(), kSkinButton);
     if (!old) return;
     // Centred with the cell's own size, which grows with the resolution.
     int x = r.left() + (r.width() - old->CellWidth()) / 2;
@@ -237,8 +236,8 @@ void MainWindow::DrawButton(QPainter& dc, int i) {
 
 void MainWindow::DrawTrackNumber(QPainter& dc) {
     const int n = (GetCurrentIndex() + 1) % 100;
-    DrawCell(dc, skin, kSkinNumber, n / 10, 2 * SX(5), 2 * SY(5));
-    DrawCell(dc, skin, kSkinNumber, n % 10, SX(10) + 2 * SX(5), 2 * SY(5));
+    DrawCell(dc, skin.get(), kSkinNumber, n / 10, 2 * SX(5), 2 * SY(5));
+    DrawCell(dc, skin.get(), kSkinNumber, n % 10, SX(10) + 2 * SX(5), 2 * SY(5));
 }
 
 int MainWindow::GetDisplaySeconds() {
@@ -262,7 +261,7 @@ void MainWindow::DrawTime(QPainter& dc) {
     const int cells[5] = {s / 600, s / 60 - 10 * (s / 600), 10, (s % 60) / 10, s % 10};
     const int xs[5] = {SX(30) + SX(5), SX(30) + SX(10) + SX(5), SX(30) + SX(20) + SX(5), SX(30) + SX(5) + SX(24),
                        SX(34) + SX(30) + SX(5)};
-    for (int i = 0; i < 5; ++i) DrawCell(dc, skin, kSkinNumber, cells[i], xs[i], y);
+    for (int i = 0; i < 5; ++i) DrawCell(dc, skin.get(), kSkinNumber, cells[i], xs[i], y);
 }
 
 void MainWindow::DrawSeekBar(QPainter& dc) {
@@ -274,7 +273,7 @@ void MainWindow::DrawSeekBar(QPainter& dc) {
     if (width <= 0) return;
     QRect bar = SeekRect(*this);
     bar.setWidth(static_cast<int>(width));
-    dc.fillRect(bar, ColorOf(skin, kSeekColor));
+    dc.fillRect(bar, ColorOf(skin.get(), kSeekColor));
 }
 
 void MainWindow::DrawFormatInfo(QPainter& dc) {
@@ -284,13 +283,13 @@ void MainWindow::DrawFormatInfo(QPainter& dc) {
     // In the wide printf family "%s" takes a narrow string.
     std::swprintf(text, 128, GetString(kStringFormatInfo), entry->trackInfo.bitrate,
                   entry->trackInfo.sampleRate / 1000, entry->trackInfo.channels == 1 ? "MONO" : "STEREO");
-    DrawLineText(dc, textFont, FormatInfoRect(), ColorOf(skin, kInfoColor), QString::fromWCharArray(text));
+    DrawLineText(dc, textFont, FormatInfoRect(), ColorOf(skin.get(), kInfoColor), QString::fromWCharArray(text));
 }
 
 void MainWindow::DrawPlayOptions(QPainter& dc) {
     if (!settings) return;
     const QRect r = PlayOptionsRect();
-    const ImageList* options = Images(skin, kSkinPlayOption);
+    const ImageList* options = Images(skin.get(), kSkinPlayOption);
     if (!options) return;
     if (settings->repeat == 1) options->Draw(dc, 0, r.left(), r.top());
     else if (settings->repeat == 2) options->Draw(dc, options->GetImageCount() >= 3 ? 2 : 0, r.left(), r.top());
@@ -300,7 +299,7 @@ void MainWindow::DrawPlayOptions(QPainter& dc) {
 void MainWindow::DrawPlayState(QPainter& dc) {
     const int state = engine->GetState();
     const int cell = state == 1 || state == 2 || state == 3 ? state : 0;
-    DrawCell(dc, skin, kSkinStatus, cell, SX(5) + SY(5), statusTop + statusHeight - SY(9) - 2);
+    DrawCell(dc, skin.get(), kSkinStatus, cell, SX(5) + SY(5), statusTop + statusHeight - SY(9) - 2);
 }
 
 void MainWindow::DrawTitle(QPainter& dc) {
@@ -318,8 +317,8 @@ void MainWindow::DrawPeakMeter(QPainter& dc) {
     const int x = SX(96) + SX(5);
     const int y = 2 * SY(5);
     auto width = [](int level) { return std::min(level * SX(120) / 100, SX(120)); };
-    if (width(peakLeft) > 0) dc.fillRect(x, y, width(peakLeft), 2, ColorOf(skin, kPeekColorL));
-    if (width(peakRight) > 0) dc.fillRect(x, y + 3, width(peakRight), 2, ColorOf(skin, kPeekColorR));
+    if (width(peakLeft) > 0) dc.fillRect(x, y, width(peakLeft), 2, ColorOf(skin.get(), kPeekColorL));
+    if (width(peakRight) > 0) dc.fillRect(x, y + 3, width(peakRight), 2, ColorOf(skin.get(), kPeekColorR));
 }
 
 void MainWindow::DrawStreamInfo(QPainter& dc) {
@@ -334,7 +333,7 @@ void MainWindow::DrawVolumeText(QPainter& dc) {
     wchar_t text[64];
     std::swprintf(text, 64, GetString(kStringVolume), level);
     const QRect r = TitleRect(*this);
-    const QColor color = ColorOf(skin, kTitleColor);
+    const QColor color = ColorOf(skin.get(), kTitleColor);
     DrawLineText(dc, textFont, r, color, QString::fromWCharArray(text));
     if (level > 0) {
         const int bottom = r.top() + r.height();
@@ -348,9 +347,9 @@ void MainWindow::DrawVolumeText(QPainter& dc) {
 void MainWindow::DrawVolumeSlider(QPainter& dc) {
     const uint32_t volume = GetWaveVolume();
     if (volumeWidth > 0) {
-        DrawCell(dc, skin, kSkinVolumeSlider, 0, volumeLeft, volumeTop);
+        DrawCell(dc, skin.get(), kSkinVolumeSlider, 0, volumeLeft, volumeTop);
         const int level = VolumeLevel(volume);
-        DrawCell(dc, skin, kSkinVolumeTrack, 0,
+        DrawCell(dc, skin.get(), kSkinVolumeTrack, 0,
                  volumeLeft + static_cast<int>((volumeWidth - volumeThumbWidth) * level * 0.01), volumeTop);
     }
     cachedVolume = volume;

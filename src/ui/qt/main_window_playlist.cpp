@@ -5,9 +5,11 @@
 #include <QFileDialog>
 
 #include "engine/player_engine.h"
+#include "lyrics/lyrics_sources.h"
 #include "platform/files.h"
-#include "settings/known_extensions.h"
 #include "settings/player_settings.h"
+#include "settings/qt/file_browser.h"
+#include "settings/qt/playlist_dialog.h"
 #include "ui/command_line.h"
 #include "ui/commands.h"
 #include "ui/string_table.h"
@@ -15,34 +17,6 @@
 #include "ui/qt/wait_cursor.h"
 
 namespace vl {
-
-namespace {
-
-// "*.mp3 *.MP3 ..." for the built-in audio extensions and those of the plug-ins.
-QString AudioFilter(PlayerEngine* engine) {
-    QStringList patterns;
-    auto add = [&patterns](const QString& ext) {
-        QString lower = ext.toLower();
-        if (lower.isEmpty() || patterns.contains(QStringLiteral("*.") + lower)) return;
-        patterns << QStringLiteral("*.") + lower << QStringLiteral("*.") + ext.toUpper();
-    };
-    for (const wchar_t* ext : {L"rmp", L"mp3", L"mp2", L"mpa", L"ogg", L"wav"})
-        if (IsKnownExtension(ext, false)) add(QString::fromWCharArray(ext));
-    for (int i = 0; engine && i < engine->GetPluginCount(); ++i) {
-        const VlDecoderRecord* plugin = engine->GetPlugin(i);
-        if (!plugin || !plugin->GetExtensionCount || !plugin->GetExtension) continue;
-        for (int k = 0; k < plugin->GetExtensionCount(); ++k) {
-            wchar_t ext[32] = {};
-            wchar_t description[260] = {};
-            if (!plugin->GetExtension(k, ext, description)) continue;
-            ext[31] = 0;
-            add(QString::fromWCharArray(ext));
-        }
-    }
-    return QStringLiteral("Audio files (%1)").arg(patterns.join(QLatin1Char(' ')));
-}
-
-}  // namespace
 
 // ---------------------------------------------------------------- forwarding to the model
 
@@ -119,11 +93,11 @@ bool MainWindow::OpenEntry(int index) {
         ok = engine->OpenStream(entry->path);
     } else {
         ok = engine->Open(entry->path);
-        if (ok) lyrics.Load(entry->path);
     }
     if (ok) {
         engine->GetTrackInfo(entry->trackInfo);
         engine->GetTagInfo(entry->tags);
+        if (!IsUrl(entry->path)) LoadLyricsOf(*entry);
         SyncPlaylistOptions();
         playlist.MarkOpened(index);
     }
@@ -131,15 +105,20 @@ bool MainWindow::OpenEntry(int index) {
     KillTimer(3);
     playlist.SetCurrentIndex(index);
     update();
+    if (playlistDialog) playlistDialog->MarkCurrent(index);
     lastOpenSucceeded = ok;
     return ok;
+}
+
+void MainWindow::LoadLyricsOf(const PlaylistEntry& entry) {
+    LoadLyricsFor(lyrics, entry.path, &entry.tags, LyricsFolderSetting());
 }
 
 bool MainWindow::Play(int index) {
     int current = GetCurrentIndex();
     if (index == -1 || index == current) {
         PlaylistEntry* entry = GetEntry(index == -1 ? current : index);
-        if (!lyrics.IsLoaded() && entry && !IsUrl(entry->path)) lyrics.Load(entry->path);
+        if (!lyrics.IsLoaded() && entry && !IsUrl(entry->path)) LoadLyricsOf(*entry);
     } else if (!OpenEntry(index)) {
         return false;
     }
@@ -179,27 +158,26 @@ void MainWindow::OnCopyData(unsigned long dwData, const std::string& bytes) {
         else AddEntry(path);
     }
     update();
+    RefreshPlaylistDialog();
     Play(-1);
 }
 
 bool MainWindow::BrowseFiles(bool add) {
     if (dialogBusy) return false;
     dialogBusy = 1;
-    QFileDialog dialog(this, QString::fromWCharArray(GetString(add ? 4 : 3)));
-    dialog.setObjectName(QStringLiteral("FileBrowser"));
-    dialog.setFileMode(QFileDialog::ExistingFiles);
-    dialog.setNameFilter(AudioFilter(engine));
-    std::wstring lastDir = GetText(settings->lastDir);
-    if (!lastDir.empty()) dialog.setDirectory(QString::fromStdWString(lastDir));
-    bool accepted = dialog.exec() == QDialog::Accepted;
+    FileBrowserRequest request;
+    request.extensions = {L"rmp", L"mp3", L"mp2", L"mpa", L"ogg", L"wav"};
+    // Files of the plug-in formats are offered too, as a folder adds them.
+    for (const std::wstring& extension : PluginExtensions(engine.get())) request.extensions.push_back(extension);
+    request.includeSubfolders = settings->searchSubFolders != 0;
+    QWidget* owner = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this;
+    int result = BrowseForFiles(request, owner);
     dialogBusy = 0;
-    if (!accepted) return false;
-    QStringList files = dialog.selectedFiles();
-    if (files.isEmpty()) return false;
-    SetText(settings->lastDir, DirName(files.front().toStdWString()));
+    if (result != 1) return false;
+    settings->searchSubFolders = request.includeSubfolders ? 1 : 0;
+    if (request.results.empty()) return false;
     if (!add) ClearPlaylist();
-    for (const QString& file : files) {
-        std::wstring path = file.toStdWString();
+    for (const std::wstring& path : request.results) {
         if (IsPlaylistFile(path)) LoadPlaylist(path);
         else AddEntry(path);
     }

@@ -20,8 +20,7 @@ PlayerApp::PlayerApp() { g_app = this; }
 
 PlayerApp::~PlayerApp() {
     mpris_.reset();
-    delete mainWindow;
-    mainWindow = nullptr;
+    mainWindow.reset();
     instance_.reset();
     if (g_app == this) g_app = nullptr;
 }
@@ -39,15 +38,14 @@ int PlayerApp::Run(const std::wstring& line) {
     }
     // The window decides when the program ends (it may live in the tray while hidden).
     QApplication::setQuitOnLastWindowClosed(false);
-    mainWindow = CreateMainWindow();
+    mainWindow.reset(CreateMainWindow());
     if (!mainWindow) return -1;
     if (!mainWindow->Create(commandLine, 0)) {
-        delete mainWindow;
-        mainWindow = nullptr;
+        mainWindow.reset();
         return -1;
     }
     if (instance_) {
-        instance_->SetWindow(mainWindow);
+        instance_->SetWindow(mainWindow.get());
         // Runs on their own (screenshots, printed lyrics) stay off the desktop's bus too.
         mpris_ = std::make_unique<Mpris>(*mainWindow);
     }

@@ -30,7 +30,7 @@ public:
     // hands over to a running player nor takes the single-instance socket.
     bool standalone = false;
     std::wstring commandLine;            // as given to Run
-    MainWindow* mainWindow = nullptr;    // owned
+    std::unique_ptr<MainWindow> mainWindow;
 
 private:
     std::unique_ptr<InstanceServer> instance_;

@@ -76,7 +76,11 @@ void SetEqualizer(const VlEqualizerParams* p) {
     ++g_equalizerCalls;
     g_equalizerPreamp = p->preamp;
 }
-void Configure(void*) {}
+// Leaves a trace the tests can see: a file "configured-NAME" in the program folder.
+void Configure(void* parent) {
+    if (const char* home = std::getenv("VERSOLUNE_HOME"))
+        std::ofstream(std::string(home) + "/configured-" + g_config.name) << (parent ? "owner" : "none");
+}
 int32_t GetExtensionCount() { return 1; }
 int32_t GetExtension(int32_t index, wchar_t* ext, wchar_t* description) {
     if (index != 0) return 0;
