@@ -101,6 +101,7 @@ Indexer::~Indexer() {
 }
 
 void Indexer::Scan() {
+    const int64_t before = changes_;
     seenFolders_.clear();
     folders_.clear();
     catalogue_.Begin();
@@ -115,6 +116,8 @@ void Indexer::Scan() {
         }
     }
     catalogue_.Commit();
+    // A large pass leaves the full-text index in many pieces, which every search would merge.
+    if (changes_ - before >= 1000) catalogue_.MergeTextIndex();
 }
 
 void Indexer::Walk(const std::string& root) {

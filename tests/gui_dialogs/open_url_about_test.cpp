@@ -124,6 +124,7 @@ TEST(DialogScreenshot, SavesThePictureOrRefusesAnUnknownName) {
     const Row rows[] = {
         {"options", "240x320@96", 0, {240, 320}, ""},
         {"sleep", "480x640@192", 0, {480, 640}, ""},
+        {"effects", "240x320@96", 0, {240, 320}, ""},
         {"search", "240x320@96", 0, {240, 320}, song},  // modeless, for the first entry
         {"nonsense", "240x320@96", 2, {}, ""},
     };

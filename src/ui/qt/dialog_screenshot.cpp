@@ -5,6 +5,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <algorithm>
+
 #include <cstdio>
 
 #include "ui/commands.h"
@@ -19,35 +21,28 @@ void Run(MainWindow& window) {
     window.OnCommand(Command);
 }
 
-// The lyrics search for the first playlist entry.
+// The lyrics search of the current entry (the first when none is current); modeless.
 void OpenSearch(MainWindow& window) {
-    if (window.openLyricsSearch && window.GetEntryCount() > 0) window.openLyricsSearch(0);
+    if (window.openLyricsSearch) window.openLyricsSearch(std::max(0, window.GetCurrentIndex()));
 }
 
-// Lets the loop turn for ms milliseconds (layouts run, a modeless dialog shows).
-void Settle(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-// The dialog as a PNG at path, then closed without applying anything: the exit code.
-int SaveAndClose(QDialog& dialog, const QString& path) {
-    int code = 0;
-    if (!dialog.grab().save(path, "PNG")) {
-        std::fprintf(stderr, "versolune: cannot write %s\n", path.toLocal8Bit().constData());
-        code = 1;
-    }
-    dialog.reject();
-    return code;
+// The dialog on show: the modal one, else a visible top-level dialog (a modeless one).
+QDialog* ShownDialog() {
+    if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) return modal;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible()) return dialog;
+    return nullptr;
 }
 
 const DialogShot kDialogShots[] = {
     {"options", Run<IDM_OPTIONS>},
+    {"effects", Run<IDM_EFFECTS>},
+    {"browser", Run<IDM_OPEN_FILE>},
+    {"playlist", Run<IDM_MODIFY_PLAYLIST>},
+    {"search", OpenSearch},
     {"openurl", Run<IDM_OPEN_URL>},
     {"about", Run<IDM_ABOUT>},
     {"sleep", Run<IDM_SLEEP_TIMER>},
-    {"search", OpenSearch},
 };
 
 }  // namespace
@@ -67,27 +62,33 @@ std::string DialogShotNames() {
 int TakeDialogShot(MainWindow& window, const DialogShot& shot, const QString& path) {
     int code = 1;
     bool taken = false;
-    // The dialog runs its own modal loop inside open(); this timer works from within it.
+    bool closed = false;
+    QEventLoop wait;
+    // A modal dialog runs its own loop inside open(); this timer works from within it.
     QTimer poll;
     poll.setInterval(20);
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (taken || !dialog || !dialog->isVisible()) return;
+        QDialog* dialog = ShownDialog();
+        if (taken || !dialog) return;
         taken = true;
         poll.stop();
         // One more turn of the loop so that every layout has run.
-        QTimer::singleShot(50, dialog, [&code, dialog, path] { code = SaveAndClose(*dialog, path); });
+        QTimer::singleShot(50, dialog, [&, dialog] {
+            if (dialog->grab().save(path, "PNG")) code = 0;
+            else std::fprintf(stderr, "versolune: cannot write %s\n", path.toLocal8Bit().constData());
+            dialog->reject();
+            closed = true;
+            wait.quit();
+        });
     });
     poll.start();
     shot.open(window);
-    poll.stop();
-    // A modeless dialog is shown and open() returns at once.
-    for (QDialog* dialog : window.findChildren<QDialog*>()) {
-        if (taken || !dialog->isVisible()) continue;
-        taken = true;
-        Settle(50);
-        code = SaveAndClose(*dialog, path);
+    // A modeless dialog is still open here: wait for its picture (or give up when none shows).
+    if (!closed && (taken || ShownDialog())) {
+        QTimer::singleShot(10000, &wait, &QEventLoop::quit);
+        wait.exec();
     }
+    poll.stop();
     if (!taken) std::fprintf(stderr, "versolune: the dialog %s did not open\n", shot.name);
     window.close();
     return code;
