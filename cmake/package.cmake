@@ -11,7 +11,9 @@ internet radio, and shows the LRC lyrics of the playing song, the current
 line highlighted and scrolling with the music. It keeps playlists, shapes
 the sound with a 10-band equalizer and effects, and wears skins. This
 package holds the player window (versolune), the terminal player
-(versolune-play), the FLAC plug-in, a sample skin and a demo song.")
+(versolune-play), the lyrics service over your own LRC files that the
+player's lyrics search asks (versolune-lyricsd), the FLAC plug-in, a
+sample skin and a demo song.")
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

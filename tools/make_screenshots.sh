@@ -67,12 +67,20 @@ LRC
 shot_words words.png 240x320@96
 shot_words words-192dpi.png 480x640@192
 
-dialog() {  # name dialog
-    home=$(mktemp -d)
-    VERSOLUNE_HOME=$home QT_QPA_PLATFORM=offscreen VERSOLUNE_AUDIO=null \
-        "$build/versolune" --screen 240x320@96 --screenshot-dialog "$2" --screenshot "$out/$1"
-    rm -rf "$home"
+dialog() {  # name dialog: over the window with the demo in its playlist, in a home of its own
+    top=$(mktemp -d)
+    home=$top/home
+    mkdir -p "$home/Music"
+    cp "$root/demo/demo.mp3" "$root/demo/demo.lrc" "$home/Music/"
+    HOME=$home VERSOLUNE_HOME=$home QT_QPA_PLATFORM=offscreen VERSOLUNE_AUDIO=null \
+        "$build/versolune" --screen 240x320@96 --screenshot-dialog "$2" --screenshot "$out/$1" \
+        "$home/Music/demo.mp3"
+    rm -rf "$top"
     echo "$out/$1"
 }
 
 dialog options.png options
+dialog effects.png effects
+dialog browser.png browser
+dialog playlist.png playlist
+dialog search.png search

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "lyrics/lyrics_model.h"
 #include "lyrics/lyrics_search.h"
+#include "lyrics/lyrics_sources.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "ui/playlist.h"
@@ -24,6 +24,7 @@ int DownloadLyrics(Playlist& playlist, const std::wstring& server, bool replace)
     LyricsAccount account;
     LoadLyricsAccount(account);
     if (!server.empty()) account.server = server;
+    const std::wstring lyricsFolder = LyricsFolderSetting();
     LyricsSearchClient client;
     std::wstring searchAddress;
     bool fetched = false;
@@ -38,9 +39,12 @@ int DownloadLyrics(Playlist& playlist, const std::wstring& server, bool replace)
             status = 1;
             continue;
         }
-        std::wstring lrcPath = LyricsModel::LyricFileName(entry.path);
-        if (!replace && FileExists(lrcPath)) {
-            PrintLine("kept", lrcPath);
+        std::vector<std::wstring> targets = LyricsDownloadTargets(entry.path, entry.tags, lyricsFolder);
+        // The lyrics folder holds the lyrics of music whose own folder cannot be written.
+        bool besideUsable = FileExists(targets[0]) || IsWritableDirectory(DirName(targets[0]));
+        const std::wstring& existing = besideUsable || targets.size() < 2 ? targets[0] : targets[1];
+        if (!replace && FileExists(existing)) {
+            PrintLine("kept", existing);
             continue;
         }
         if (!fetched) {
@@ -48,6 +52,7 @@ int DownloadLyrics(Playlist& playlist, const std::wstring& server, bool replace)
             fetchResult = client.FetchSearchAddress(account.server, searchAddress);
             fetchError = client.LastError();
         }
+        std::wstring stored;
         int result = fetchResult;
         std::string error = fetchError;
         if (result == 0) {
@@ -58,7 +63,7 @@ int DownloadLyrics(Playlist& playlist, const std::wstring& server, bool replace)
             LyricsQuery query = QueryForEntry(entry, name);
             std::vector<LyricsHit> hits;
             result = client.SearchAt(searchAddress, query.singer, query.title, account, hits);
-            if (result == 0) result = client.Download(hits[0].address, lrcPath);
+            if (result == 0) result = client.Download(hits[0].address, targets, &stored);
             error = client.LastError();
         }
         if (result != 0) {
@@ -66,7 +71,7 @@ int DownloadLyrics(Playlist& playlist, const std::wstring& server, bool replace)
             PrintLine("no-lyrics", entry.path);
             status = 1;
         } else {
-            PrintLine("lyrics", lrcPath);
+            PrintLine("lyrics", stored);
         }
     }
     return status;

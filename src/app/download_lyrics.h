@@ -8,7 +8,8 @@ namespace vl {
 class Playlist;
 
 // server: the service's address (empty: the "LyricsServer" setting). Returns the exit status:
-// 0 when every file has a .lrc beside it at the end, else 1.
+// 0 when every file has its lyric file at the end (beside it, or in the lyrics folder when its
+// own folder cannot be written), else 1.
 int DownloadLyrics(Playlist& playlist, const std::wstring& server, bool replace);
 
 }  // namespace vl

@@ -39,8 +39,9 @@ const char kUsage[] =
     "                       folder, none)\n"
     "  --list               print the playlist the arguments make (path, title), do not play\n"
     "  --download-lyrics    fetch each local file's lyrics from the lyrics service by its tags\n"
-    "                       (the file name without a title tag) into the .lrc file beside it,\n"
-    "                       do not play; prints 'lyrics LRC_PATH' when stored, 'kept LRC_PATH'\n"
+    "                       (the file name without a title tag) into the .lrc file beside it\n"
+    "                       (into the lyrics folder when its folder cannot be written), do not\n"
+    "                       play; prints 'lyrics LRC_PATH' when stored, 'kept LRC_PATH'\n"
     "                       when one exists already, 'no-lyrics AUDIO_PATH' when none came\n"
     "  --lyrics-server URL  the service for --download-lyrics (default: the player's\n"
     "                       \"LyricsServer\" setting, else http://127.0.0.1:8731)\n"
@@ -52,8 +53,8 @@ const char kUsage[] =
     "  --help               this text\n"
     "\n"
     "Exit status: 0 when every run ended normally, 1 when a run failed or a file could not be\n"
-    "opened, 2 for a usage error. With --download-lyrics: 0 when every file has a .lrc beside\n"
-    "it at the end, else 1.\n";
+    "opened, 2 for a usage error. With --download-lyrics: 0 when every file has its lyric file\n"
+    "at the end, else 1.\n";
 
 bool ParseInts(const char* text, std::vector<int>& out, size_t count) {
     out.clear();

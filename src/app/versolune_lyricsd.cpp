@@ -30,7 +30,11 @@ const char kUsage[] =
     "  --public-url URL   base of the addresses handed out (default: from the Host header)\n"
     "  --codepage NAME    code page of queries, answers and lyric files without a byte-order\n"
     "                     mark (default UTF-8)\n"
-    "  --help             this text\n";
+    "  --version          the version\n"
+    "  --help             this text\n"
+    "\n"
+    "Runs until SIGINT or SIGTERM. Exit status: 0 when stopped so, 1 when the index, the users\n"
+    "file or the address cannot be used, 2 for a usage error.\n";
 
 int UsageError(const std::string& message) {
     std::fprintf(stderr, "versolune-lyricsd: %s\nTry 'versolune-lyricsd --help'.\n", message.c_str());
@@ -68,6 +72,10 @@ int main(int argc, char** argv) {
         std::string a = argv[i];
         if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (a == "--version") {
+            std::printf("versolune-lyricsd %s\n", VERSOLUNE_VERSION);
             return 0;
         }
         std::string* target = a == "--listen" ? &listen : a == "--db" ? &db : a == "--users" ? &usersFile

@@ -8,6 +8,7 @@
 #include "engine/input/ogg_stream_decoder.h"
 #include "engine/input/plugin_host.h"
 #include "engine/input/source.h"
+#include "engine/input/stream_playback.h"
 #include "engine/input/tags.h"
 #include "engine/input/wav_input.h"
 #include "platform/clock.h"
@@ -298,11 +299,7 @@ bool PlayerEngine::GetStreamInfo(std::wstring* name, std::wstring* genre, std::w
 }
 
 bool PlayerEngine::GetStreamTitle(std::wstring& out) {
-    if (streamTitle[0]) {
-        out = streamTitle;
-        return true;
-    }
-    return streamReader->GetStreamTitle(out);
+    return GetOggStreamTitle(*this, out) || streamReader->GetStreamTitle(out);
 }
 
 bool PlayerEngine::SetStreamSettings(const StreamSettings& settings) {

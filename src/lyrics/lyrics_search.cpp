@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "engine/input/tags.h"
 #include "lyrics/lyrics_model.h"
 #include "platform/files.h"
 #include "platform/registry.h"
@@ -28,12 +29,6 @@ const struct {
 bool IsAsciiLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
-
-// A tag field may fill its array without a terminator.
-template <size_t N>
-std::wstring TagText(const wchar_t (&field)[N]) {
-    return std::wstring(field, wcsnlen(field, N));
-}
 
 }  // namespace
 
@@ -197,9 +192,18 @@ int LyricsSearchClient::Search(const LyricsAccount& account, std::wstring& searc
     return result;
 }
 
-int LyricsSearchClient::Download(const std::wstring& address, const std::wstring& lrcPath) {
-    if (!IsWritableDirectory(DirName(lrcPath))) {
-        error_ = "cannot write in the folder of " + NativePath(lrcPath);
+int LyricsSearchClient::Download(const std::wstring& address, const std::vector<std::wstring>& targets,
+                                 std::wstring* stored) {
+    // The folder of a later target (a fallback place) is made when it is missing.
+    auto usable = [&targets](size_t i) {
+        std::wstring dir = DirName(targets[i]);
+        return IsWritableDirectory(dir) || (i > 0 && !IsDirectory(dir) && IsWritableDirectory(DirName(dir)));
+    };
+    // Nothing is fetched that could not be stored.
+    bool canWrite = false;
+    for (size_t i = 0; i < targets.size() && !canWrite; ++i) canWrite = usable(i);
+    if (!canWrite) {
+        error_ = "cannot write in the folder of " + (targets.empty() ? std::string("the lyrics") : NativePath(targets[0]));
         return IDS_LYRICS_CREATE_ERROR;
     }
     if (address.empty()) return Fail("the hit has no lyric file address");
@@ -211,11 +215,16 @@ int LyricsSearchClient::Download(const std::wstring& address, const std::wstring
         return IDS_LYRICS_NO_CONNECTION;
     if (tooLong) return Fail("the lyric file is larger than 8 MB");
     request.reset();
-    if (!WriteFileAtomic(lrcPath, body)) {
-        error_ = "cannot write " + NativePath(lrcPath);
-        return IDS_LYRICS_CREATE_ERROR;
+    for (size_t i = 0; i < targets.size(); ++i) {
+        if (!usable(i)) continue;
+        if (i > 0) MakeDirectory(DirName(targets[i]));
+        if (WriteFileAtomic(targets[i], body)) {
+            if (stored) *stored = targets[i];
+            return 0;
+        }
     }
-    return 0;
+    error_ = "cannot write " + NativePath(targets[0]);
+    return IDS_LYRICS_CREATE_ERROR;
 }
 
 }  // namespace vl

@@ -88,10 +88,14 @@ public:
     // search request fails so that the next search asks the bootstrap page again.
     int Search(const LyricsAccount& account, std::wstring& searchUrl, const std::wstring& singer,
                const std::wstring& title, std::vector<LyricsHit>& hits);
-    // Stores the file at address as lrcPath: 0, IDS_LYRICS_CREATE_ERROR (cannot be written
-    // there) or IDS_LYRICS_NO_CONNECTION (empty address, failed request, larger than a lyric
-    // file may be).
-    int Download(const std::wstring& address, const std::wstring& lrcPath);
+    // Stores the file at address as the first of targets that can be written (the missing
+    // folder of a later target, a fallback place, is made), its path in *stored: 0, IDS_LYRICS_CREATE_ERROR (none can be written) or
+    // IDS_LYRICS_NO_CONNECTION (empty address, failed request, larger than a lyric file may be).
+    int Download(const std::wstring& address, const std::vector<std::wstring>& targets,
+                 std::wstring* stored = nullptr);
+    int Download(const std::wstring& address, const std::wstring& lrcPath) {
+        return Download(address, std::vector<std::wstring>{lrcPath});
+    }
 
     // From any thread: the call in progress fails soon with IDS_LYRICS_NO_CONNECTION.
     void Cancel() { http_.Cancel(); }

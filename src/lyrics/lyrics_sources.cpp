@@ -132,6 +132,10 @@ void ReadXiph(TagLib::Ogg::XiphComment* comment, Embedded& out) {
     }
 }
 
+std::wstring LyricsFolderOrDefault(const std::wstring& lyricsFolder) {
+    return lyricsFolder.empty() ? DefaultLyricsFolder() : lyricsFolder;
+}
+
 Embedded ReadEmbedded(const std::wstring& musicPath) {
     SilenceTagLib();
     Embedded out;
@@ -193,6 +197,17 @@ std::wstring FindInLyricsFolder(const std::wstring& folder, const std::wstring& 
     return std::wstring();
 }
 
+std::vector<std::wstring> LyricsDownloadTargets(const std::wstring& musicPath, const TagInfo& tags,
+                                                const std::wstring& lyricsFolder) {
+    std::vector<std::wstring> targets{LyricsModel::LyricFileName(musicPath)};
+    std::wstring name = LyricsFolderFileName(TagText(tags.artist), TagText(tags.title));
+    if (name.empty()) return targets;
+    std::wstring folder = LyricsFolderOrDefault(lyricsFolder);
+    std::wstring found = FindInLyricsFolder(folder, name);
+    targets.push_back(found.empty() ? JoinPath(folder, name) : found);
+    return targets;
+}
+
 LyricsSource LoadLyricsFor(LyricsModel& model, const std::wstring& musicPath, const TagInfo* tags,
                            const std::wstring& lyricsFolder) {
     LyricsSource source;
@@ -211,8 +226,8 @@ LyricsSource LoadLyricsFor(LyricsModel& model, const std::wstring& musicPath, co
         if (model.GetTagCount() > 1) return LyricsSource{embedded.textKind, musicPath};
     }
     if (tags) {
-        std::wstring folder = lyricsFolder.empty() ? DefaultLyricsFolder() : lyricsFolder;
-        std::wstring found = FindInLyricsFolder(folder, LyricsFolderFileName(tags->artist, tags->title));
+        std::wstring found = FindInLyricsFolder(LyricsFolderOrDefault(lyricsFolder),
+                                                LyricsFolderFileName(TagText(tags->artist), TagText(tags->title)));
         std::string bytes;
         if (!found.empty() && ReadFileBytes(found, bytes, kMaxLyricFileBytes)) {
             model.LoadBytes(bytes);

@@ -9,6 +9,7 @@
 //  4. uslt / comment without time tags ("UNSYNCEDLYRICS" too): lines without times.
 // A damaged or hostile file gives no lyrics from it, never a crash or a write.
 #include <string>
+#include <vector>
 
 #include "engine/types.h"
 #include "lyrics/lyrics_model.h"
@@ -34,6 +35,12 @@ std::wstring LyricsFolderFileName(const std::wstring& artist, const std::wstring
 // The file of the folder whose name matches name (case and Unicode normalisation aside), or
 // empty. Only regular files count.
 std::wstring FindInLyricsFolder(const std::wstring& folder, const std::wstring& name);
+
+// Where downloaded lyrics for the music may go, in order: the .lrc beside it, then (when the
+// tags give a name) the lyrics folder's file for the tags: the one the folder lookup finds, else
+// a new "Artist - Title.lrc" there. lyricsFolder empty = the default.
+std::vector<std::wstring> LyricsDownloadTargets(const std::wstring& musicPath, const TagInfo& tags,
+                                                const std::wstring& lyricsFolder);
 
 // Loads the first source that has lyrics into model (unloaded when none has). tags: the
 // track's tags for the lyrics folder (null = none); lyricsFolder empty = the default.

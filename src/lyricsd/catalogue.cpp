@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "lyricsd/text_fold.h"
 #include "platform/text.h"
@@ -17,6 +19,8 @@ const char kSchema[] =
     " path BLOB UNIQUE NOT NULL, dir BLOB NOT NULL, mtime INTEGER, size INTEGER,"
     " singer TEXT, title TEXT, album TEXT, duration REAL, ftitle TEXT, fsinger TEXT);"
     "CREATE INDEX IF NOT EXISTS songs_dir ON songs(dir);"
+    // The order of a tier: exact titles and title prefixes are ranges of it.
+    "CREATE INDEX IF NOT EXISTS songs_title ON songs(ftitle, fsinger);"
     "CREATE VIRTUAL TABLE IF NOT EXISTS songs_fts USING fts5(ftitle, fsinger, tokenize='ascii', prefix='2 3');";
 
 std::string Utf8(const std::wstring& text) { return WideToUtf8(text); }
@@ -88,6 +92,33 @@ void ReadSong(sqlite3_stmt* st, SongRecord& r) {
     r.size = sqlite3_column_int64(st, 8);
 }
 
+// Whether the folded singer holds the folded name as whole words ("the beatles" holds "beatles").
+bool HoldsWords(const char* singer, size_t size, const std::string& name) {
+    if (name.empty() || name.size() > size) return false;
+    for (size_t at = 0; at + name.size() <= size; ++at) {
+        if (at > 0 && singer[at - 1] != ' ') continue;
+        size_t end = at + name.size();
+        if ((end == size || singer[end] == ' ') && std::memcmp(singer + at, name.data(), name.size()) == 0) return true;
+    }
+    return false;
+}
+
+// Walks rows of the title index in its order (title, singer, id), which is the ranking within a
+// tier once the singer's own songs are put first. Stops as soon as the first `want` of that
+// order are certain, so a short query over a large library reads only a few index entries.
+void TakeInIndexOrder(sqlite3_stmt* st, const std::string& singer, size_t want, std::vector<int64_t>& ids) {
+    std::vector<int64_t> own, others;
+    while ((singer.empty() ? others.size() : own.size()) < want && sqlite3_step(st) == SQLITE_ROW) {
+        const char* s = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
+        bool isOwn = s && HoldsWords(s, static_cast<size_t>(sqlite3_column_bytes(st, 1)), singer);
+        std::vector<int64_t>& into = isOwn ? own : others;
+        if (into.size() < want) into.push_back(sqlite3_column_int64(st, 0));
+    }
+    own.insert(own.end(), others.begin(), others.end());
+    own.resize(std::min(own.size(), want));
+    ids.insert(ids.end(), own.begin(), own.end());
+}
+
 }  // namespace
 
 Catalogue::~Catalogue() {
@@ -96,12 +127,19 @@ Catalogue::~Catalogue() {
 }
 
 bool Catalogue::Open(const std::string& path, bool writable, std::string* error) {
+    // Every connection lives on one thread, so SQLite's global memory statistics would only add
+    // a lock that all request threads contend for.
+    static const bool configured = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK;
+    (void)configured;
     int flags = writable ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY;
     if (sqlite3_open_v2(path.c_str(), &db_, flags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
         if (error) *error = path + ": " + (db_ ? sqlite3_errmsg(db_) : "cannot open");
         return false;
     }
     sqlite3_busy_timeout(db_, 5000);
+    // Pages are read through a shared mapping instead of a read call into each connection's
+    // own cache (there is a connection per request thread).
+    Exec("PRAGMA mmap_size=1073741824;");
     if (writable && !(Exec("PRAGMA journal_mode=WAL;") && Exec("PRAGMA synchronous=NORMAL;") && Exec(kSchema))) {
         if (error) *error = path + ": " + sqlite3_errmsg(db_);
         return false;
@@ -211,26 +249,67 @@ bool Catalogue::Remove(const std::string& path) {
     return sqlite3_step(a) == SQLITE_DONE && sqlite3_step(b) == SQLITE_DONE;
 }
 
+bool Catalogue::MergeTextIndex() { return Exec("INSERT INTO songs_fts(songs_fts) VALUES('optimize');"); }
+
 std::vector<SongRecord> Catalogue::Search(const SearchQuery& query, int limit) {
     std::vector<SongRecord> out;
     std::vector<std::wstring> words = FoldedWords(query.title);
     if (words.empty() || limit <= 0) return out;
-    static const std::string sql = std::string("SELECT ") + kSongColumns +
-        ", CASE WHEN s.ftitle = ?1 THEN 0 WHEN substr(s.ftitle, 1, length(?1)) = ?1 THEN 1 ELSE 2 END AS tier,"
-        " CASE WHEN ?2 <> '' AND instr(' ' || s.fsinger || ' ', ' ' || ?2 || ' ') > 0 THEN 0 ELSE 1 END AS own"
-        " FROM songs_fts JOIN songs s ON s.id = songs_fts.rowid WHERE songs_fts MATCH ?3"
-        " ORDER BY tier, own, s.ftitle, s.fsinger, s.id LIMIT ?4";
-    sqlite3_stmt* st = Prepare(sql.c_str());
-    ResetAtEnd reset_st{st};
-    if (!st) return out;
-    BindText(st, 1, Utf8(FoldedKey(query.title)));
-    BindText(st, 2, Utf8(FoldedKey(query.singer)));
-    BindText(st, 3, MatchExpression(words, query.anyColumn));
-    sqlite3_bind_int(st, 4, limit);
-    while (sqlite3_step(st) == SQLITE_ROW) {
+    const size_t want = static_cast<size_t>(limit);
+    const std::string key = Utf8(FoldedKey(query.title)), singer = Utf8(FoldedKey(query.singer));
+    // Titles that begin with the key lie in [key, beyond) of the index; a key ends in a letter or
+    // digit, so its last byte is never 0xFF.
+    std::string beyond = key;
+    beyond.back() = static_cast<char>(static_cast<unsigned char>(beyond.back()) + 1);
+
+    // One read transaction for the whole search: one snapshot of the index, and the locks of
+    // the write-ahead log taken once instead of for every statement.
+    struct ReadTransaction {
+        Catalogue& c;
+        bool open;
+        ~ReadTransaction() {
+            if (open) c.Exec("COMMIT;");
+        }
+    } transaction{*this, Exec("BEGIN;")};
+
+    std::vector<int64_t> ids;
+    // Tier 0, the exact title, and tier 1, titles that begin with it: each a bounded walk of
+    // the title index. A title that begins with the query holds all its words, so these rows
+    // also match the full-text expression.
+    if (sqlite3_stmt* st = Prepare("SELECT id, fsinger FROM songs WHERE ftitle = ?1 ORDER BY ftitle, fsinger, id")) {
+        ResetAtEnd reset_st{st};
+        BindText(st, 1, key);
+        TakeInIndexOrder(st, singer, want, ids);
+    }
+    if (ids.size() < want) {
+        if (sqlite3_stmt* st = Prepare("SELECT id, fsinger FROM songs WHERE ftitle > ?1 AND ftitle < ?2"
+                                       " ORDER BY ftitle, fsinger, id")) {
+            ResetAtEnd reset_st{st};
+            BindText(st, 1, key);
+            BindText(st, 2, beyond);
+            TakeInIndexOrder(st, singer, want - ids.size(), ids);
+        }
+    }
+    // Tier 2, the other titles with all the words, only when the first two leave room.
+    if (ids.size() < want) {
+        sqlite3_stmt* st = Prepare(
+            "SELECT s.id FROM songs_fts JOIN songs s ON s.id = songs_fts.rowid"
+            " WHERE songs_fts MATCH ?1 AND NOT (s.ftitle >= ?2 AND s.ftitle < ?3)"
+            " ORDER BY CASE WHEN ?4 <> '' AND instr(' ' || s.fsinger || ' ', ' ' || ?4 || ' ') > 0 THEN 0 ELSE 1 END,"
+            " s.ftitle, s.fsinger, s.id LIMIT ?5");
+        if (st) {
+            ResetAtEnd reset_st{st};
+            BindText(st, 1, MatchExpression(words, query.anyColumn));
+            BindText(st, 2, key);
+            BindText(st, 3, beyond);
+            BindText(st, 4, singer);
+            sqlite3_bind_int64(st, 5, static_cast<int64_t>(want - ids.size()));
+            while (sqlite3_step(st) == SQLITE_ROW) ids.push_back(sqlite3_column_int64(st, 0));
+        }
+    }
+    for (int64_t id : ids) {
         SongRecord r;
-        ReadSong(st, r);
-        out.push_back(std::move(r));
+        if (GetById(id, r)) out.push_back(std::move(r));
     }
     return out;
 }

@@ -2,10 +2,10 @@
 // The service's index of lyric files: one SQLite file with a row per indexed .lrc file and an
 // FTS5 index over the folded titles and singers.
 //
-// Threads: one Catalogue object per thread. The indexer holds the one writable object; each
-// HTTP worker opens its own read-only one (the file is in WAL mode, so readers never wait for
-// the writer). Texts are UTF-8 in the file and wide in the interface; paths are the file
-// system's bytes.
+// Threads: one thread at a time per Catalogue object. The indexer holds the one writable object;
+// the request threads share a few read-only ones (ReaderPool). The file is in WAL mode, so
+// readers never wait for the writer. Texts are UTF-8 in the file and wide in the interface;
+// paths are the file system's bytes.
 #include <sqlite3.h>
 
 #include <cstdint>
@@ -55,6 +55,8 @@ public:
     // Inserts or updates the row of record.path (its id and token stay).
     bool Put(const SongRecord& record, const std::string& dir);
     bool Remove(const std::string& path);
+    // Merges the full-text index into one piece (after many changes).
+    bool MergeTextIndex();
 
     // ---- reader ----
     // At most limit hits: exact title first, then titles that begin with the query, then those

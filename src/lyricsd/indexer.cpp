@@ -22,10 +22,6 @@ namespace vl::lyricsd {
 
 namespace {
 
-template <size_t N>
-std::wstring TagText(const wchar_t (&field)[N]) {
-    return std::wstring(field, wcsnlen(field, N));
-}
 
 std::wstring Trim(const std::wstring& s) {
     size_t a = s.find_first_not_of(L" \t");
@@ -105,6 +101,7 @@ Indexer::~Indexer() {
 }
 
 void Indexer::Scan() {
+    const int64_t before = changes_;
     seenFolders_.clear();
     folders_.clear();
     catalogue_.Begin();
@@ -119,6 +116,8 @@ void Indexer::Scan() {
         }
     }
     catalogue_.Commit();
+    // A large pass leaves the full-text index in many pieces, which every search would merge.
+    if (changes_ - before >= 1000) catalogue_.MergeTextIndex();
 }
 
 void Indexer::Walk(const std::string& root) {

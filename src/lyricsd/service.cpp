@@ -11,6 +11,7 @@
 #include "lyricsd/catalogue.h"
 #include "lyricsd/indexer.h"
 #include "lyricsd/query_string.h"
+#include "lyricsd/reader_pool.h"
 #include "lyricsd/text_fold.h"
 #include "platform/files.h"
 #include "platform/registry.h"
@@ -24,19 +25,14 @@ constexpr int kDefaultCount = 15;
 constexpr int kMaxCount = 100;
 constexpr int kJsonSearchLimit = 20;
 
-// The catalogue of this worker thread, opened on first use.
-Catalogue* ThreadCatalogue(const std::string& dbPath) {
-    thread_local std::unique_ptr<Catalogue> catalogue;
-    if (!catalogue) {
-        auto opened = std::make_unique<Catalogue>();
-        std::string error;
-        if (!opened->Open(dbPath, false, &error)) {
-            std::fprintf(stderr, "versolune-lyricsd: %s\n", error.c_str());
-            return nullptr;
-        }
-        catalogue = std::move(opened);
-    }
-    return catalogue.get();
+// Runs lookup on a pooled reader, which is given back before the answer is built. False when
+// the index cannot be read.
+template <typename Lookup>
+bool Read(ReaderPool& readers, Lookup lookup) {
+    ReaderPool::Lease reader = readers.Acquire();
+    if (!reader) return false;
+    lookup(*reader);
+    return true;
 }
 
 void Fail(const httplib::Request& req, httplib::Response& res, int status, const std::string& why) {
@@ -150,7 +146,10 @@ void NotFoundJson(httplib::Response& res) {
 
 }  // namespace
 
-Service::Service(ServiceOptions options) : options_(std::move(options)), server_(std::make_unique<httplib::Server>()) {
+Service::Service(ServiceOptions options)
+    : options_(std::move(options)),
+      readers_(std::make_unique<ReaderPool>(options_.dbPath, options_.readers)),
+      server_(std::make_unique<httplib::Server>()) {
     int threads = options_.threads;
     server_->new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
     server_->set_payload_max_length(64 * 1024);
@@ -176,6 +175,7 @@ void Service::Stop() { server_->stop(); }
 
 void Service::Routes() {
     const ServiceOptions& o = options_;
+    ReaderPool& readers = *readers_;
     // The address the answers point at: --public-url, else what the client called us by.
     auto base = [&o](const httplib::Request& req, std::string& out) {
         if (!o.publicUrl.empty()) {
@@ -202,7 +202,7 @@ void Service::Routes() {
         res.set_content(url + "/search", "text/plain");
     });
 
-    server_->Get("/search", [&o, base, allowed](const httplib::Request& req, httplib::Response& res) {
+    server_->Get("/search", [&readers, base, allowed](const httplib::Request& req, httplib::Response& res) {
         QueryString q = ParseQueryString(req.target);
         if (!q.error.empty()) return Fail(req, res, 400, q.error);
         if (!allowed(q)) return Fail(req, res, 403, "user or pass not accepted");
@@ -217,31 +217,33 @@ void Service::Routes() {
         }
         std::string url;
         if (!base(req, url)) return Fail(req, res, 400, "bad Host header");
-        Catalogue* catalogue = ThreadCatalogue(o.dbPath);
-        if (!catalogue) return Fail(req, res, 503, "index not readable");
         SearchQuery query{title, AnsiToWide(q.Get("singer")), false};
+        std::vector<SongRecord> hits;
+        if (!Read(readers, [&](Catalogue& c) { hits = c.Search(query, count); }))
+            return Fail(req, res, 503, "index not readable");
         std::string body;
-        for (const SongRecord& r : catalogue->Search(query, count)) {
+        for (const SongRecord& r : hits) {
             body += WideToAnsi(LineField(r.singer) + L"`" + LineField(r.title) + L"`");
             body += url + "/lrc/" + r.token + ".lrc\r\n";
         }
         res.set_content(body, "text/plain");
     });
 
-    server_->Get(R"(/lrc/([0-9a-f]{16})\.lrc)", [&o](const httplib::Request& req, httplib::Response& res) {
-        Catalogue* catalogue = ThreadCatalogue(o.dbPath);
-        if (!catalogue) return Fail(req, res, 503, "index not readable");
+    server_->Get(R"(/lrc/([0-9a-f]{16})\.lrc)", [&readers](const httplib::Request& req, httplib::Response& res) {
         SongRecord r;
+        bool found = false;
+        if (!Read(readers, [&](Catalogue& c) { found = c.GetByToken(req.matches[1], r); }))
+            return Fail(req, res, 503, "index not readable");
         std::string bytes;
         struct stat st;
         // Only a path from the index reaches the file system, never one from the request.
-        if (!catalogue->GetByToken(req.matches[1], r) || stat(r.path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        if (!found || stat(r.path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
             !ReadFileBytes(WidePath(r.path), bytes, kMaxIndexedLyricBytes))
             return Fail(req, res, 404, "no such lyric file");
         res.set_content(bytes, "text/plain");
     });
 
-    server_->Get("/api/search", [&o, allowed](const httplib::Request& req, httplib::Response& res) {
+    server_->Get("/api/search", [&readers, allowed](const httplib::Request& req, httplib::Response& res) {
         QueryString q = ParseQueryString(req.target);
         if (!q.error.empty()) return Fail(req, res, 400, q.error);
         if (!allowed(q)) return Fail(req, res, 403, "user or pass not accepted");
@@ -254,10 +256,11 @@ void Service::Routes() {
             query.singer = Utf8ToWide(q.Get("artist_name"));
         }
         if (FoldedWords(query.title).empty()) return Fail(req, res, 400, "q or track_name needs a letter or digit");
-        Catalogue* catalogue = ThreadCatalogue(o.dbPath);
-        if (!catalogue) return Fail(req, res, 503, "index not readable");
+        std::vector<SongRecord> hits;
+        if (!Read(readers, [&](Catalogue& c) { hits = c.Search(query, kJsonSearchLimit); }))
+            return Fail(req, res, 503, "index not readable");
         std::string body = "[";
-        for (const SongRecord& r : catalogue->Search(query, kJsonSearchLimit)) {
+        for (const SongRecord& r : hits) {
             if (body.size() > 1) body += ',';
             body += SongJson(r, true);
         }
@@ -265,7 +268,7 @@ void Service::Routes() {
         res.set_content(body, "application/json");
     });
 
-    server_->Get("/api/get", [&o, allowed](const httplib::Request& req, httplib::Response& res) {
+    server_->Get("/api/get", [&readers, allowed](const httplib::Request& req, httplib::Response& res) {
         QueryString q = ParseQueryString(req.target);
         if (!q.error.empty()) return Fail(req, res, 400, q.error);
         if (!allowed(q)) return Fail(req, res, 403, "user or pass not accepted");
@@ -280,10 +283,11 @@ void Service::Routes() {
             if (d.empty() || *end || !std::isfinite(duration) || duration < 0) return Fail(req, res, 400, "bad duration");
         }
         std::wstring album = FoldedKey(Utf8ToWide(q.Get("album_name")));
-        Catalogue* catalogue = ThreadCatalogue(o.dbPath);
-        if (!catalogue) return Fail(req, res, 503, "index not readable");
+        std::vector<SongRecord> hits;
+        if (!Read(readers, [&](Catalogue& c) { hits = c.Search(SearchQuery{track, artist, false}, 50); }))
+            return Fail(req, res, 503, "index not readable");
         std::wstring wantTitle = FoldedKey(track), wantSinger = FoldedKey(artist);
-        for (const SongRecord& r : catalogue->Search(SearchQuery{track, artist, false}, 50)) {
+        for (const SongRecord& r : hits) {
             if (FoldedKey(r.title) != wantTitle || FoldedKey(r.singer) != wantSinger) continue;
             if (!album.empty() && !r.album.empty() && FoldedKey(r.album) != album) continue;
             if (duration >= 0 && r.duration >= 0 && std::fabs(duration - r.duration) > 2.0) continue;
@@ -293,14 +297,15 @@ void Service::Routes() {
         NotFoundJson(res);
     });
 
-    server_->Get(R"(/api/get/([0-9]{1,18}))", [&o, allowed](const httplib::Request& req, httplib::Response& res) {
+    server_->Get(R"(/api/get/([0-9]{1,18}))", [&readers, allowed](const httplib::Request& req, httplib::Response& res) {
         QueryString q = ParseQueryString(req.target);
         if (!q.error.empty()) return Fail(req, res, 400, q.error);
         if (!allowed(q)) return Fail(req, res, 403, "user or pass not accepted");
-        Catalogue* catalogue = ThreadCatalogue(o.dbPath);
-        if (!catalogue) return Fail(req, res, 503, "index not readable");
         SongRecord r;
-        if (!catalogue->GetById(std::atoll(req.matches[1].str().c_str()), r)) return NotFoundJson(res);
+        bool found = false;
+        if (!Read(readers, [&](Catalogue& c) { found = c.GetById(std::atoll(req.matches[1].str().c_str()), r); }))
+            return Fail(req, res, 503, "index not readable");
+        if (!found) return NotFoundJson(res);
         res.set_content(SongJson(r, true), "application/json");
     });
 

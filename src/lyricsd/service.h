@@ -1,8 +1,8 @@
 #pragma once
 // The HTTP side of versolune-lyricsd: the player's lyrics-search protocol (bootstrap page,
 // search request with grave-accent answer lines, lyric files by opaque address) and JSON
-// endpoints for other players. Requests run on the server's worker threads; each thread reads
-// the index through its own read-only catalogue connection.
+// endpoints for other players. Requests run on the server's worker threads, which read the index
+// through a small shared pool of read-only catalogue connections.
 #include <memory>
 #include <string>
 
@@ -20,7 +20,10 @@ struct ServiceOptions {
     std::string listenUrl;   // the base when a request has no Host header (HTTP/1.0)
     Users* users = nullptr;  // null: user and pass are not asked for
     int threads = 96;        // workers: one per open connection, so keep-alive clients do not queue
+    size_t readers = 0;      // index connections shared by the workers; 0 = one per core
 };
+
+class ReaderPool;
 
 class Service {
 public:
@@ -37,6 +40,7 @@ public:
 private:
     void Routes();
     ServiceOptions options_;
+    std::unique_ptr<ReaderPool> readers_;
     std::unique_ptr<httplib::Server> server_;
 };
 

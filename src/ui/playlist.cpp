@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/input/tags.h"
 #include "engine/player_engine.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -21,11 +22,6 @@ namespace vl {
 
 namespace {
 
-// Text of a fixed tag field, which may fill its buffer without a terminator.
-template <size_t N>
-std::wstring TagText(const wchar_t (&field)[N]) {
-    return std::wstring(field, wcsnlen(field, N));
-}
 
 // What a sort by file name compares: the part after the last '/' of a file path, and the
 // whole text of a URL (its slashes are not folders).

@@ -15,6 +15,7 @@ constexpr StringEntry kStrings[] = {
     {4, L"Add File..."},
     {6, L"Save Playlist..."},
     {7, L"M3U Playlist (*.M3U)|*.m3u||"},
+    {9, L"Effect"},
     {14, L"%d kbps %d kHz %s"},
     {15, L"Volume %d"},
     {18, L"Connecting..."},

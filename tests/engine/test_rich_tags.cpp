@@ -67,7 +67,7 @@ TEST(RichTags, HostileTagsGiveNothingAndNoCrash) {
     // ID3v2.4 header claiming 200 MB, a frame claiming more than the tag, invalid UTF-16.
     const std::string header("ID3\x04\x00\x00\x7f\x7f\x7f\x7f", 10);
     const std::string badFrame = std::string("ID3\x03\x00\x00\x00\x00\x00\x30", 10) +
-                                 std::string("TIT2\x7f\xff\xff\xff\x00\x00\x01\xff\xfe\x00\xd8", 17);
+                                 std::string("TIT2\x7f\xff\xff\xff\x00\x00\x01\xff\xfe\x00\xd8", 15);
     const std::string badUtf16 = std::string("ID3\x03\x00\x00\x00\x00\x00\x11", 10) +
                                  std::string("TIT2\x00\x00\x00\x07\x00\x00\x01\xff\xfe\x00\xd8\x41\x00", 18);
     const std::string cases[] = {header, badFrame, badUtf16, header + std::string(5, '\xff'), std::string("ID3")};

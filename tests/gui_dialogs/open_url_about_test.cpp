@@ -118,11 +118,15 @@ TEST(DialogScreenshot, SavesThePictureOrRefusesAnUnknownName) {
         const char* screen;
         int exitCode;
         QSize size;
+        std::string file;  // played first, when given
     };
+    const std::string song = SourceDir() + "/tests/fixtures/id3v1.mp3";
     const Row rows[] = {
-        {"options", "240x320@96", 0, {240, 320}},
-        {"sleep", "480x640@192", 0, {480, 640}},
-        {"nonsense", "240x320@96", 2, {}},
+        {"options", "240x320@96", 0, {240, 320}, ""},
+        {"sleep", "480x640@192", 0, {480, 640}, ""},
+        {"effects", "240x320@96", 0, {240, 320}, ""},
+        {"search", "240x320@96", 0, {240, 320}, song},  // modeless, for the first entry
+        {"nonsense", "240x320@96", 2, {}, ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -131,8 +135,9 @@ TEST(DialogScreenshot, SavesThePictureOrRefusesAnUnknownName) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("VERSOLUNE_HOME", QString::fromStdString(home));
         process.setProcessEnvironment(env);
-        process.start(QStringLiteral(VERSOLUNE_BINARY_DIR "/versolune"),
-                      {"--screenshot-dialog", row.name, "--screenshot", png, "--screen", row.screen});
+        QStringList args = {"--screenshot-dialog", row.name, "--screenshot", png, "--screen", row.screen};
+        if (!row.file.empty()) args << QString::fromStdString(row.file);
+        process.start(QStringLiteral(VERSOLUNE_BINARY_DIR "/versolune"), args);
         ASSERT_TRUE(process.waitForFinished(60000));
         EXPECT_EQ(process.exitCode(), row.exitCode) << process.readAllStandardError().toStdString();
         EXPECT_EQ(QImage(png).size(), row.exitCode == 0 ? row.size : QSize(0, 0));

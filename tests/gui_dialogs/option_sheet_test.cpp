@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "gui/window_fixture.h"
+#include "gui_dialogs/dialog_driver.h"
 #include "lyrics/lyrics_settings.h"
 #include "lyrics/qt/lyrics_option_pages.h"
 #include "platform/files.h"
@@ -225,6 +226,30 @@ TEST_F(OptionSheetTest, SkinFileAndPluginList) {
     EXPECT_FALSE(Control<QPushButton>(plugins, 1083)->isEnabled());
     Done();
     EXPECT_EQ(GetText(settings.skinFile), L"/skins/new.gps");
+}
+
+// "Browse..." opens the player's own browser in the last folder, offering the skin files only.
+TEST_F(OptionSheetTest, SkinBrowseTakesTheTickedFileAndItsFolder) {
+    std::string folder = home + "/skins";
+    ASSERT_TRUE(MakeDirectory(WidePath(folder)));
+    ASSERT_TRUE(WriteFileAtomic(WidePath(folder + "/night.GPS"), "x"));
+    ASSERT_TRUE(WriteFileAtomic(WidePath(folder + "/notes.txt"), "x"));
+    PlayerSettings settings;
+    SetText(settings.lastDir, WidePath(folder));
+    Open(settings);
+    PropertyPage* skin = Show(178);
+    {
+        DialogDriver driver("164", [](QDialog& d) {
+            auto* files = d.findChild<QTreeWidget*>("FileList");
+            ASSERT_EQ(files->topLevelItemCount(), 1);
+            EXPECT_EQ(files->topLevelItem(0)->text(0), "night.GPS");
+            files->topLevelItem(0)->setCheckState(0, Qt::Checked);
+            QTest::mouseClick(d.findChild<QPushButton*>("1"), Qt::LeftButton);
+        });
+        QTest::mouseClick(Control<QPushButton>(skin, 1041), Qt::LeftButton);
+    }
+    EXPECT_EQ(Control<QLineEdit>(skin, 1040)->text().toStdString(), folder + "/night.GPS");
+    EXPECT_EQ(GetText(settings.lastDir), WidePath(folder));
 }
 
 // Two fake plug-ins, one with settings of its own (caps 0x21) and one without (0x01); both

@@ -4,6 +4,7 @@
 #include <QTextOption>
 
 #include "lyrics/lyrics_commands.h"
+#include "lyrics/qt/lyrics_search_dialog.h"
 #include "lyrics_fixture.h"
 #include "ui/commands.h"
 #include "ui/string_table.h"
@@ -267,6 +268,31 @@ TEST_F(LyricsWindowTest, LinesBecomeCurrentOnTheirTags) {
     // may add some, so the bound is loose. (The search at the start may show the first line
     // early.)
     EXPECT_LT(late[late.size() / 2], 100);
+}
+
+TEST_F(LyricsWindowTest, DownloadedLyricsShowAtOnceWhilePaused) {
+    SetAudioBackend("null");
+    AddTones(1, 20.0);
+    ASSERT_TRUE(window->Play(0));
+    ASSERT_TRUE(PumpUntil([&] { return engine->GetState() == kPlaying; }));
+    window->SeekTo(4000);
+    ASSERT_TRUE(PumpUntil([&] { return engine->GetPosition() >= 4000; }));
+    window->Pause();
+    ASSERT_TRUE(PumpUntil([&] { return engine->GetState() == kPaused; }));
+    window->UpdateTime();
+    ASSERT_FALSE(window->lyrics.IsLoaded());
+
+    // The search dialog stored the current entry's file; closing it loads and places the lines.
+    OpenLyricsSearch(*window, 0);
+    auto* dialog = window->findChild<LyricsSearchDialog*>("168");
+    ASSERT_TRUE(dialog);
+    WriteFile(home + "/t0.lrc", kLyrics);
+    dialog->downloaded = 1;
+    dialog->CloseDialog();
+    window->UpdateTime();
+    const LyricLine* line = window->lyrics.GetVisibleLine(kLyricCurrentSlot).line;
+    ASSERT_NE(nullptr, line);
+    EXPECT_EQ(L"Line three", line->text);
 }
 
 TEST_F(LyricsWindowTest, PositionCheckLocatesOnlyOutsideShowModeZero) {

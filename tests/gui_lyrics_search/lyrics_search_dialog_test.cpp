@@ -15,12 +15,15 @@
 #include <string>
 #include <vector>
 
+#include "engine/input/tags.h"
 #include "gui/window_fixture.h"
 #include "lyrics/lyrics_search.h"
 #include "lyrics/qt/lyrics_search_dialog.h"
 #include "platform/registry.h"
 #include "platform/screen_profile.h"
 #include "support/lyrics_script_server.h"
+#include "support/lyrics_service.h"
+#include "support/shell_quote.h"
 #include "ui/commands.h"
 
 namespace vl::test {
@@ -167,6 +170,46 @@ TEST_F(LyricsSearchDialogTest, SearchesDownloadsAndReloadsOnlyTheCurrentEntry) {
     dialog->close();
     EXPECT_TRUE(window->lyrics.IsLoaded());
     EXPECT_EQ(L"first line", window->lyrics.GetLine(0).text);
+}
+
+// The real service over a small library: the entry's tags find the hit, the file lands beside
+// the music, or in the lyrics folder when it cannot be written there, and the window shows it.
+TEST_F(LyricsSearchDialogTest, RealServiceFindsDownloadsAndTheWindowShowsIt) {
+    std::string library = TempDir();
+    const std::string lyrics = "[ar:Singer One]\n[ti:Song One]\n[00:00.05]from the service\n";
+    WriteFile(library + "/a.lrc", lyrics);
+    WriteFile(library + "/b.lrc", "[ar:Singer Two]\n[ti:Song One]\n[00:00.05]not this one\n");
+    LyricsService service(library);
+    ASSERT_TRUE(service.Started()) << service.FirstLine();
+    LyricsAccount account;
+    account.server = WidePath(service.Url());
+    ASSERT_TRUE(SaveLyricsAccount(account));
+    MessageCatcher messages;
+    // The .lrc beside the second entry cannot be written: a folder holds its name.
+    ASSERT_EQ(0, RunCommand("mkdir " + ShellQuote(home + "/t1.lrc")));
+
+    for (int index : {0, 1}) {
+        SCOPED_TRACE(index);
+        window->OpenEntry(index);
+        PlaylistEntry* entry = window->GetEntry(index);
+        CopyText(entry->tags.artist, 255, L"Singer One");
+        CopyText(entry->tags.title, 255, L"Song One");
+        window->OnCommand(IDM_DOWNLOAD_LYRICS);
+        auto* dialog = window->findChild<LyricsSearchDialog*>("168");
+        ASSERT_TRUE(dialog && dialog->isVisible());
+        EXPECT_EQ("Singer One", Find<QLineEdit>(dialog, "1060")->text().toStdString());
+        ClickAndWait(dialog, "1046");
+        EXPECT_EQ((std::vector<std::string>{"Singer One|Song One", "Singer Two|Song One"}), Rows(dialog));
+        ClickAndWait(dialog, "1062");
+        dialog->close();
+        EXPECT_EQ(L"from the service", window->lyrics.GetLine(0).text);
+    }
+    EXPECT_EQ(lyrics, ReadFile(home + "/t0.lrc"));
+    const std::string inFolder = home + "/lyrics/Singer One - Song One.lrc";
+    EXPECT_EQ(lyrics, ReadFile(inFolder));
+    std::vector<std::string> expected = {"Lyrics downloaded successfully!",
+                                         "Lyrics downloaded successfully!\nSaved in the lyrics folder as " + inFolder};
+    EXPECT_EQ(expected, messages.texts);
 }
 
 TEST_F(LyricsSearchDialogTest, TellsWhatWentWrong) {

@@ -9,10 +9,10 @@ trap 'rm -rf "$PREFIX"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cmake --install "$BUILD" --prefix "$PREFIX" >/dev/null
-for f in bin/versolune bin/versolune-play lib/versolune/plugins/versolune_flac.so \
+for f in bin/versolune bin/versolune-play bin/versolune-lyricsd lib/versolune/plugins/versolune_flac.so \
          share/applications/versolune.desktop share/metainfo/io.github.versolune.Versolune.metainfo.xml \
          share/icons/hicolor/48x48/apps/versolune.png share/icons/hicolor/256x256/apps/versolune.png \
-         share/man/man1/versolune.1.gz share/man/man1/versolune-play.1.gz \
+         share/man/man1/versolune.1.gz share/man/man1/versolune-play.1.gz share/man/man1/versolune-lyricsd.1.gz \
          share/versolune/demo/demo.mp3 share/versolune/demo/demo.lrc \
          share/versolune/skins/nocturne/nocturne.gps share/doc/versolune/copyright; do
   [ -f "$PREFIX/$f" ] || fail "$f not installed"
@@ -21,7 +21,7 @@ done
 # No display is needed for --help and --version; without one the window says so and ends.
 export VERSOLUNE_HOME="$PREFIX/home"
 mkdir -p "$VERSOLUNE_HOME"
-for p in versolune versolune-play; do
+for p in versolune versolune-play versolune-lyricsd; do
   env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$PREFIX/bin/$p" --version | grep -q "^$p [0-9]" ||
     fail "$p --version"
   env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$PREFIX/bin/$p" --help | grep -q -- "--version" ||
@@ -48,13 +48,11 @@ desktop-file-validate "$PREFIX/share/applications/versolune.desktop" || fail "de
 appstreamcli validate --no-net "$PREFIX/share/metainfo/io.github.versolune.Versolune.metainfo.xml" >/dev/null ||
   fail "AppStream data"
 
-# Every option of the terminal player's help is in its manual page.
-page=$(gzip -dc "$PREFIX/share/man/man1/versolune-play.1.gz" | sed 's/\\-/-/g')
-for option in $("$PREFIX/bin/versolune-play" --help | grep -o -- '^ *-[-a-z]*' | tr -d ' '); do
-  printf '%s\n' "$page" | grep -q -- "$option" || fail "versolune-play(1) lacks $option"
-done
-page=$(gzip -dc "$PREFIX/share/man/man1/versolune.1.gz" | sed 's/\\-/-/g')
-for option in $("$PREFIX/bin/versolune" --help | grep -o -- '^ *-[-a-z]*' | tr -d ' '); do
-  printf '%s\n' "$page" | grep -q -- "$option" || fail "versolune(1) lacks $option"
+# Every option of each program's help is in its manual page.
+for p in versolune versolune-play versolune-lyricsd; do
+  page=$(gzip -dc "$PREFIX/share/man/man1/$p.1.gz" | sed 's/\\-/-/g')
+  for option in $("$PREFIX/bin/$p" --help | grep -o -- '^ *-[-a-z]*' | tr -d ' '); do
+    printf '%s\n' "$page" | grep -q -- "$option" || fail "$p(1) lacks $option"
+  done
 done
 echo "installed and played from $PREFIX"

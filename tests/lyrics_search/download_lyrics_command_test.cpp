@@ -1,5 +1,8 @@
-// versolune-play --download-lyrics against the scripted lyrics service.
+// versolune-play --download-lyrics against the scripted lyrics service and the real one.
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -8,6 +11,7 @@
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "support/lyrics_script_server.h"
+#include "support/lyrics_service.h"
 #include "support/shell_quote.h"
 #include "support/test_support.h"
 #include "support/wav_file.h"
@@ -107,6 +111,70 @@ TEST_F(DownloadLyricsCommandTest, FilesWithoutLyricsAreNamedAndFailTheRun) {
         EXPECT_EQ(kOldLyrics, ReadFile(music + "/kept.lrc")) << c.name;
     }
     EXPECT_FALSE(FileExists(WidePath(music + "/tagged.lrc")));
+}
+
+// A library the real service indexes: the tagged file's song by its singer, and the same title
+// by another singer, which must rank after it.
+std::string LyricsLibrary() {
+    std::string library = TempDir();
+    WriteFile(library + "/one.lrc", "[ar:Tagged Artist]\n[ti:Tagged Title]\n[00:01.00]from the service\n");
+    WriteFile(library + "/two.lrc", "[ar:Someone Else]\n[ti:Tagged Title]\n[00:01.00]not this one\n");
+    return library;
+}
+
+TEST_F(DownloadLyricsCommandTest, RealServiceFindsByTagsAndKeepsOrReplaces) {
+    std::string library = LyricsLibrary();
+    LyricsService service(library);
+    ASSERT_TRUE(service.Started()) << service.FirstLine();
+    const std::string options = "--lyrics-server " + service.Url();
+    const std::string lrc = music + "/tagged.lrc";
+    const std::string expected = ReadFile(library + "/one.lrc");
+
+    CommandRun run = Download(options, {music + "/tagged.mp3"});
+    EXPECT_EQ(0, run.status) << run.err;
+    EXPECT_EQ("lyrics " + lrc + "\n", run.out);
+    EXPECT_EQ(expected, ReadFile(lrc));
+
+    WriteFile(lrc, kOldLyrics);
+    run = Download(options, {music + "/tagged.mp3"});
+    EXPECT_EQ(0, run.status) << run.err;
+    EXPECT_EQ("kept " + lrc + "\n", run.out);
+    EXPECT_EQ(kOldLyrics, ReadFile(lrc));
+
+    run = Download(options + " --replace", {music + "/tagged.mp3"});
+    EXPECT_EQ(0, run.status) << run.err;
+    EXPECT_EQ("lyrics " + lrc + "\n", run.out);
+    EXPECT_EQ(expected, ReadFile(lrc));
+}
+
+TEST_F(DownloadLyricsCommandTest, ReadOnlyMusicFolderSendsLyricsToTheLyricsFolder) {
+    std::string library = LyricsLibrary();
+    LyricsService service(library);
+    ASSERT_TRUE(service.Started()) << service.FirstLine();
+    // Root writes anywhere: the command then runs as another user, for whom the music folder
+    // is read-only and the program's folder writable.
+    std::string runAs;
+    if (geteuid() == 0) {
+        runAs = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+        ASSERT_EQ(0, chmod(home.c_str(), 0777));
+    }
+    ASSERT_EQ(0, chmod(music.c_str(), 0555));
+    const std::string lrc = home + "/lyrics/Tagged Artist - Tagged Title.lrc";
+    std::string command = runAs + ShellQuote(BinaryDir() + "/versolune-play") + " --download-lyrics --lyrics-server " +
+                          service.Url() + " " + ShellQuote(music + "/tagged.mp3") + " 2>&1";
+    int status = -1;
+    std::string out = CaptureCommand(command, &status);
+    EXPECT_EQ(0, status) << out;
+    EXPECT_EQ("lyrics " + lrc + "\n", out);
+    EXPECT_EQ(ReadFile(library + "/one.lrc"), ReadFile(lrc));
+    EXPECT_FALSE(FileExists(WidePath(music + "/tagged.lrc")));
+    out = CaptureCommand(command, &status);
+    EXPECT_EQ("kept " + lrc + "\n", out);
+    // The lyrics chain reads it from there.
+    out = CaptureCommand(ShellQuote(BinaryDir() + "/versolune-play") + " --lrc --lrc-source " +
+                         ShellQuote(music + "/tagged.mp3"), &status);
+    EXPECT_EQ(0u, out.find("source folder " + lrc + "\n")) << out;
+    chmod(music.c_str(), 0755);
 }
 
 }  // namespace

@@ -8,10 +8,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
+#include <random>
 #include <thread>
+#include <tuple>
 
+#include "lyricsd/catalogue.h"
 #include "lyricsd/indexer.h"
 #include "lyricsd/text_fold.h"
 #include "platform/text.h"
@@ -135,6 +139,69 @@ TEST(LyricsdIndexing, FoldingDropsCaseAndAccents) {
                     Row{L"Łódź – Ångström", L"lodz angstrom"}, Row{L"e\u0301te\u0301", L"ete"},
                     Row{L"日本 の歌", L"日本 の歌"}, Row{L"...", L""}})
         EXPECT_EQ(FoldedKey(row.in), row.key) << WideToUtf8(row.in);
+}
+
+// A catalogue large enough that the count cuts every tier: the answer must be the first hits of
+// the whole order (tier, the singer's songs, title, singer, id), whatever shortcut the search takes.
+TEST(LyricsdCatalogue, SearchGivesTheFirstHitsOfTheWholeOrder) {
+    lyricsd::Catalogue catalogue;
+    std::string error;
+    ASSERT_TRUE(catalogue.Open(test::TempDir() + "/index.sqlite", true, &error)) << error;
+    const std::vector<std::wstring> words = {L"rain", L"Rainbow", L"road", L"RIVER", L"red", L"Frère", L"日本", L"日"};
+    const std::vector<std::wstring> singers = {L"Ann", L"Bob Ann", L"ann lee", L"Cat", L"日本"};
+    std::mt19937 random(5);
+    std::vector<lyricsd::SongRecord> songs;
+    ASSERT_TRUE(catalogue.Begin());
+    for (int i = 0; i < 400; ++i) {
+        lyricsd::SongRecord r;
+        r.path = "/lib/" + std::to_string(i) + ".lrc";
+        for (int n = 1 + static_cast<int>(random() % 3); n > 0; --n)
+            r.title += (r.title.empty() ? L"" : L" ") + words[random() % words.size()];
+        r.singer = singers[random() % singers.size()];
+        ASSERT_TRUE(catalogue.Put(r, "/lib"));
+        songs.push_back(r);
+    }
+    ASSERT_TRUE(catalogue.Commit());
+    // Ids in the order of the definition, from every song (the fresh index numbers them from 1).
+    auto expected = [&](const std::wstring& singer, const std::wstring& title, size_t limit) {
+        const std::wstring key = FoldedKey(title), own = FoldedKey(singer);
+        const std::vector<std::wstring> want = lyricsd::FoldedWords(title);
+        std::vector<std::tuple<int, int, std::string, std::string, int64_t>> hits;
+        for (size_t i = 0; i < songs.size(); ++i) {
+            const std::wstring t = FoldedKey(songs[i].title), s = FoldedKey(songs[i].singer);
+            const std::vector<std::wstring> has = lyricsd::FoldedWords(t);
+            bool all = true;
+            for (size_t w = 0; w < want.size(); ++w) {
+                bool prefix = w + 1 == want.size();  // the last word may be the start of one
+                all = all && std::any_of(has.begin(), has.end(), [&](const std::wstring& h) {
+                          return prefix ? h.compare(0, want[w].size(), want[w]) == 0 : h == want[w];
+                      });
+            }
+            if (!all) continue;
+            int tier = t == key ? 0 : t.compare(0, key.size(), key) == 0 ? 1 : 2;
+            bool ofSinger = !own.empty() && (L" " + s + L" ").find(L" " + own + L" ") != std::wstring::npos;
+            hits.emplace_back(tier, ofSinger ? 0 : 1, WideToUtf8(t), WideToUtf8(s), static_cast<int64_t>(i + 1));
+        }
+        std::sort(hits.begin(), hits.end());
+        std::vector<int64_t> ids;
+        for (size_t i = 0; i < hits.size() && i < limit; ++i) ids.push_back(std::get<4>(hits[i]));
+        return ids;
+    };
+    size_t nonEmpty = 0;
+    for (const wchar_t* singer : {L"", L"ann", L"BOB", L"日本"}) {
+        for (const wchar_t* title :
+             {L"rain", L"RA", L"r", L"rain road", L"road rain", L"river r", L"frere", L"日", L"red red red"}) {
+            for (size_t limit : {1, 4, 30, 1000}) {
+                std::vector<int64_t> ids;
+                lyricsd::SearchQuery query{title, singer, false};
+                for (const lyricsd::SongRecord& r : catalogue.Search(query, static_cast<int>(limit))) ids.push_back(r.id);
+                EXPECT_EQ(ids, expected(singer, title, limit))
+                    << WideToUtf8(singer) << " / " << WideToUtf8(title) << " / " << limit;
+                nonEmpty += !ids.empty();
+            }
+        }
+    }
+    EXPECT_GT(nonEmpty, 100u);
 }
 
 class LyricsdTest : public ::testing::Test {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
+#include <mutex>
 #include <vector>
 
 #include "engine/input/mpeg_input.h"
@@ -168,6 +169,10 @@ void MpegLoop(PlayerEngine& engine, std::vector<uint8_t> input, uint32_t filled)
     engine.FinishPlayback(true, false);
 }
 
+// engine.streamTitle is written by the decode thread and read by the engine's callers. Rare and
+// short, so one lock serves every engine.
+std::mutex g_streamTitleLock;
+
 // "Artist - Title" (or the title alone) of the current logical stream, announced when it changes.
 void UpdateOggTitle(PlayerEngine& engine) {
     OggComments comments;
@@ -176,10 +181,13 @@ void UpdateOggTitle(PlayerEngine& engine) {
     if (!title[0]) return;
     std::wstring text = title;
     if (comments.slot[kOggArtist][0]) text = std::wstring(comments.slot[kOggArtist]) + L" - " + title;
-    if (text == engine.streamTitle) return;
-    size_t n = std::min(text.size(), sizeof(engine.streamTitle) / sizeof(wchar_t) - 1);
-    std::wmemcpy(engine.streamTitle, text.data(), n);
-    engine.streamTitle[n] = 0;
+    {
+        std::lock_guard<std::mutex> lock(g_streamTitleLock);
+        if (text == engine.streamTitle) return;
+        size_t n = std::min(text.size(), sizeof(engine.streamTitle) / sizeof(wchar_t) - 1);
+        std::wmemcpy(engine.streamTitle, text.data(), n);
+        engine.streamTitle[n] = 0;
+    }
     engine.PostMessage(WM_ENGINE_TITLE, reinterpret_cast<uintptr_t>(engine.streamTitle), 0);
 }
 
@@ -360,9 +368,19 @@ void StreamDecodeThread(PlayerEngine& engine) {
 
 void RewindStream(PlayerEngine& engine) {
     engine.oggStream.reset();
-    engine.streamTitle[0] = 0;
+    {
+        std::lock_guard<std::mutex> lock(g_streamTitleLock);
+        engine.streamTitle[0] = 0;
+    }
     if (engine.streamPlugin >= 0) ClosePluginStream(engine);
     engine.streamFormat = kStreamFormatNone;
+}
+
+bool GetOggStreamTitle(PlayerEngine& engine, std::wstring& out) {
+    std::lock_guard<std::mutex> lock(g_streamTitleLock);
+    if (!engine.streamTitle[0]) return false;
+    out = engine.streamTitle;
+    return true;
 }
 
 const SourceOps kStreamSource = {

@@ -1,5 +1,6 @@
 #pragma once
 // ID3v1 tags and the genre table.
+#include <cwchar>
 #include <string>
 
 #include "engine/types.h"
@@ -20,5 +21,10 @@ void GetGenreName(int index, std::wstring& out);
 const wchar_t* GenreName(int index);  // null outside 0..147
 // Copies at most capacity - 1 characters and terminates.
 void CopyText(wchar_t* dest, size_t capacity, const std::wstring& text);
+// Text of a fixed tag field, which may fill its buffer without a terminator.
+template <size_t N>
+std::wstring TagText(const wchar_t (&field)[N]) {
+    return std::wstring(field, wcsnlen(field, N));
+}
 
 }  // namespace vl

@@ -15,7 +15,7 @@
 #include <cwchar>
 #include <vector>
 
-#include "lyrics/lyrics_model.h"
+#include "lyrics/lyrics_sources.h"
 #include "lyrics/lyrics_settings.h"
 #include "platform/screen_profile.h"
 #include "settings/qt/dialog_conventions.h"
@@ -65,7 +65,9 @@ struct LyricsSearchDialog::Job {
     LyricsAccount account;
     std::wstring searchUrl;  // in and out
     std::wstring singer, title;
-    std::wstring address, lrcPath;
+    std::wstring address;
+    std::vector<std::wstring> targets;
+    std::wstring stored;
     std::vector<LyricsHit> hits;
     int result = 0;
 };
@@ -198,7 +200,7 @@ void LyricsSearchDialog::Download() {
     auto job = std::make_shared<Job>();
     job->download = true;
     job->address = row->data(0, Qt::UserRole).toString().toStdWString();
-    job->lrcPath = LyricsModel::LyricFileName(entry->path);
+    job->targets = LyricsDownloadTargets(entry->path, entry->tags, LyricsFolderSetting());
     StartJob(job, QStringLiteral("Downloading..."));
 }
 
@@ -207,7 +209,7 @@ void LyricsSearchDialog::StartJob(std::shared_ptr<Job> job, const QString& busyT
     job_ = job;
     SetBusy(true, busyText);
     bool started = worker_.Start([this, job] {
-        if (job->download) job->result = job->client.Download(job->address, job->lrcPath);
+        if (job->download) job->result = job->client.Download(job->address, job->targets, &job->stored);
         else job->result = job->client.Search(job->account, job->searchUrl, job->singer, job->title, job->hits);
         QMetaObject::invokeMethod(this, [this, job] { FinishJob(job); }, Qt::QueuedConnection);
     });
@@ -225,8 +227,13 @@ void LyricsSearchDialog::FinishJob(const std::shared_ptr<Job>& job) {
     SetBusy(false, QString());
     if (job->client.IsCancelled()) return;
     if (job->download) {
-        if (job->result == 0) downloaded = 1;
-        ShowMessage(job->result == 0 ? IDS_LYRICS_DOWNLOADED : job->result);
+        if (job->result != 0) return ShowMessage(job->result);
+        downloaded = 1;
+        // Stored away from the music when its folder could not be written: say where.
+        QString where;
+        if (job->stored != job->targets[0])
+            where = QStringLiteral("\nSaved in the lyrics folder as %1").arg(QString::fromStdWString(job->stored));
+        ShowMessage(IDS_LYRICS_DOWNLOADED, where);
         return;
     }
     std::wcsncpy(searchUrl, job->searchUrl.c_str(), kSearchUrlChars - 1);
@@ -260,8 +267,8 @@ void LyricsSearchDialog::SetBusy(bool busy, const QString& text) {
     download_->setEnabled(!busy);
 }
 
-void LyricsSearchDialog::ShowMessage(int id) {
-    QMessageBox box(QMessageBox::NoIcon, Text(IDS_LYRICS_CAPTION), Text(id), QMessageBox::Ok, this);
+void LyricsSearchDialog::ShowMessage(int id, const QString& more) {
+    QMessageBox box(QMessageBox::NoIcon, Text(IDS_LYRICS_CAPTION), Text(id) + more, QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("LyricsMessage"));
     UseScaledFont(box);
     box.exec();

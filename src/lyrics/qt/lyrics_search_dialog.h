@@ -63,7 +63,7 @@ private:
     void StartJob(std::shared_ptr<Job> job, const QString& busyText);
     void FinishJob(const std::shared_ptr<Job>& job);
     void SetBusy(bool busy, const QString& text);
-    void ShowMessage(int id);
+    void ShowMessage(int id, const QString& more = QString());
     void EditAccount();
 
     QWidget* client_ = nullptr;

@@ -92,6 +92,7 @@ public:
     void LoadPlaylist(const std::wstring& path) override;
     bool Play(int index) override;
     bool OpenEntry(int index) override;
+    void LoadLyricsOf(const PlaylistEntry& entry) override;
     void ShowTrayIcon(bool show) override;
     void SeekTo(int ms) override;
 
@@ -193,6 +194,7 @@ private:
     QRect MarkRect(int ms);
     void InvalidateMarks();
     void InvalidatePanes();
+    void ForgetLyricsPosition();
     void SetListRow(int row, int index);
     // Rows = the playlist's entries (after a change the model made in bulk).
     void SyncListRows();

@@ -179,14 +179,24 @@ bool LyricsWindow::OpenEntry(int index) {
     // Another song's words must never stay on screen: a stream, or a file that did not open,
     // has no lyrics.
     if (!ok || !entry || IsUrl(entry->path)) lyrics.Clear();
-    lyricsLastPosition = -1000.0;
-    reported.Reset();
-    InvalidatePanes();
+    ForgetLyricsPosition();
     if (ok) {
         if (listView->item(index)) SelectRow(index);
         else pendingSelect = index;
     }
     return ok;
+}
+
+void LyricsWindow::LoadLyricsOf(const PlaylistEntry& entry) {
+    MainWindow::LoadLyricsOf(entry);
+    ForgetLyricsPosition();
+}
+
+// New lyrics are located afresh at the next position check, also while paused.
+void LyricsWindow::ForgetLyricsPosition() {
+    lyricsLastPosition = -1000.0;
+    reported.Reset();
+    InvalidatePanes();
 }
 
 void LyricsWindow::OnEngineState(int state, int detail) {

@@ -28,6 +28,12 @@ bool IsSmallPortraitScreen() {
     return screen.width == 240 && screen.height == 320;
 }
 
+}  // namespace
+
+QString ControlId(int id) { return QString::number(id); }
+
+int DialogPixels(int n) { return ScaleY(n); }
+
 QPushButton* AddButton(QWidget& parent, int id, const QString& text) {
     auto* button = new QPushButton(text, &parent);
     button->setObjectName(ControlId(id));
@@ -35,12 +41,6 @@ QPushButton* AddButton(QWidget& parent, int id, const QString& text) {
     button->setAutoDefault(false);
     return button;
 }
-
-}  // namespace
-
-QString ControlId(int id) { return QString::number(id); }
-
-int DialogPixels(int n) { return ScaleY(n); }
 
 QFont DialogFont() {
     QFont font;

@@ -28,6 +28,9 @@ QFont DialogFont();
 // A length of n base pixels on the device screen (vertical resolution).
 int DialogPixels(int n);
 
+// A push button named by its control id, as high as the title row's buttons.
+QPushButton* AddButton(QWidget& parent, int id, const QString& text);
+
 // Sizes a dialog to the device screen and places it over its owner's window.
 void InitFullScreenDialog(QWidget& dialog, QWidget* owner);
 

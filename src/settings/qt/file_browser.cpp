@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDialog>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -16,8 +15,7 @@
 #include "platform/files.h"
 #include "platform/screen_profile.h"
 #include "settings/browse_folder.h"
-#include "settings/qt/dialog_rows.h"
-#include "settings/qt/settings_dialogs_qt.h"
+#include "settings/qt/dialog_conventions.h"
 #include "ui/qt/app_icon.h"
 #include "ui/qt/wait_cursor.h"
 #include "ui/string_table.h"
@@ -40,16 +38,11 @@ std::wstring StartFolder() {
 
 QString Text(int id) { return QString::fromWCharArray(GetString(id)); }
 
-class FileBrowserDialog : public QDialog {
+class FileBrowserDialog : public DeviceDialog {
 public:
-    FileBrowserDialog(FileBrowserRequest& request, QWidget* owner) : QDialog(owner), request_(request) {
-        setObjectName(QStringLiteral("164"));
-        setWindowTitle(QStringLiteral("Find..."));
-        setModal(true);
-        QHBoxLayout* top = AddTitleRow(*this, QStringLiteral("Find..."));
-        QPushButton* done = AddButton(top, 1, QStringLiteral("Done"));
-        QPushButton* cancel = AddButton(top, 2, QStringLiteral("Cancel"));
-        auto* layout = static_cast<QVBoxLayout*>(this->layout());
+    FileBrowserDialog(FileBrowserRequest& request, QWidget* owner)
+        : DeviceDialog(164, QStringLiteral("Find..."), kDoneAndCancel, owner), request_(request) {
+        QVBoxLayout* layout = Body();
 
         tree_ = new QTreeWidget(this);
         tree_->setObjectName(QStringLiteral("FolderTree"));
@@ -76,12 +69,11 @@ public:
         subfolders_->setObjectName(QStringLiteral("1018"));
         bottom->addWidget(subfolders_);
         bottom->addStretch();
-        QPushButton* selectAll = AddButton(bottom, 3, QStringLiteral("Select All"));
+        QPushButton* selectAll = AddButton(*this, 3, QStringLiteral("Select All"));
+        bottom->addWidget(selectAll);
         selectAll->setVisible(request_.multiSelect);
         layout->addLayout(bottom);
 
-        connect(done, &QPushButton::clicked, this, &FileBrowserDialog::accept);
-        connect(cancel, &QPushButton::clicked, this, &FileBrowserDialog::reject);
         connect(selectAll, &QPushButton::clicked, this, [this] {
             for (int i = 0; i < list_->topLevelItemCount(); ++i) list_->topLevelItem(i)->setCheckState(0, Qt::Checked);
         });
@@ -95,7 +87,6 @@ public:
             if (item) ListFiles(ItemPath(item));
         });
 
-        InitFullScreenDialog(*this, owner);
         WaitCursor wait;
         auto* root = new QTreeWidgetItem(tree_, {Text(40088)});
         root->setIcon(0, AppIcon());
@@ -117,20 +108,25 @@ public:
             QTreeWidgetItem* row = list_->topLevelItem(i);
             if (row->checkState(0) == Qt::Checked) request_.results.push_back(row->data(0, kPathRole).toString().toStdWString());
         }
-        QDialog::accept();
+        DeviceDialog::accept();
     }
 
 protected:
     void resizeEvent(QResizeEvent* event) override {
-        QDialog::resizeEvent(event);
-        // The two columns share the list's width 2 : 1.
+        DeviceDialog::resizeEvent(event);
+        // Once the list itself has its new size (its viewport follows it later in this turn).
+        QMetaObject::invokeMethod(this, [this] { SizeColumns(); }, Qt::QueuedConnection);
+    }
+
+private:
+    // The two columns share the list's width 2 : 1.
+    void SizeColumns() {
         int width = list_->viewport()->width() - 2;
         if (list_->verticalScrollBar()->isVisible()) width = list_->width() - list_->verticalScrollBar()->width() - 2;
         list_->setColumnWidth(0, width * 2 / 3);
         list_->setColumnWidth(1, width - width * 2 / 3);
     }
 
-private:
     static std::wstring ItemPath(QTreeWidgetItem* item) { return item->data(0, kPathRole).toString().toStdWString(); }
 
     void Expand(QTreeWidgetItem* item) {

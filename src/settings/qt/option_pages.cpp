@@ -1,6 +1,5 @@
 #include "settings/qt/option_pages.h"
 
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +13,7 @@
 
 #include "engine/player_engine.h"
 #include "settings/qt/associations_page.h"
+#include "settings/qt/file_browser.h"
 
 namespace vl {
 
@@ -156,23 +156,6 @@ private:
 
 // ---------------------------------------------------------------- Skin
 
-// The one place the Skin page picks files: the ".gps" files chosen, the sub-folder switch
-// updated; false when cancelled.
-bool BrowseSkinFiles(QWidget* owner, int& subFolders, const std::wstring& startDir, std::vector<std::wstring>& chosen) {
-    QFileDialog dialog(owner, QStringLiteral("Skin"));
-    dialog.setObjectName(QStringLiteral("164"));
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(QStringLiteral("Skin (*.gps *.GPS)"));
-    if (!startDir.empty()) dialog.setDirectory(QString::fromStdWString(startDir));
-    if (dialog.exec() != QDialog::Accepted) return false;
-    (void)subFolders;  // the toolkit's dialog has no sub-folder switch: the setting stays
-    for (const QString& file : dialog.selectedFiles()) {
-        std::wstring path = file.toStdWString();
-        if (path.size() <= kPathUnits) chosen.push_back(path);
-    }
-    return true;
-}
-
 class SkinPage : public PropertyPage {
 public:
     explicit SkinPage(PlayerSettings& settings) : PropertyPage(178, QStringLiteral("Skin")), settings_(settings) {
@@ -194,14 +177,18 @@ public:
 
 private:
     void Browse() {
-        std::vector<std::wstring> chosen;
-        int subFolders = settings_.searchSubFolders;
-        if (!BrowseSkinFiles(this, subFolders, GetText(settings_.lastDir), chosen)) return;
-        settings_.searchSubFolders = subFolders;
-        if (chosen.empty()) return;
-        file_->setText(QString::fromStdWString(chosen.front()));
-        size_t slash = chosen.front().rfind(L'/');
-        SetText(settings_.lastDir, slash == std::wstring::npos ? std::wstring() : chosen.front().substr(0, slash));
+        FileBrowserRequest request;
+        request.extensions = {L".gps"};
+        request.maxPath = kPathUnits + 1;
+        request.includeSubfolders = settings_.searchSubFolders != 0;
+        request.initialFolder = GetText(settings_.lastDir);
+        if (BrowseForFiles(request, this) != 1) return;
+        settings_.searchSubFolders = request.includeSubfolders ? 1 : 0;
+        if (request.results.empty()) return;
+        const std::wstring& path = request.results.front();
+        file_->setText(QString::fromStdWString(path));
+        size_t slash = path.rfind(L'/');
+        SetText(settings_.lastDir, slash == std::wstring::npos ? std::wstring() : path.substr(0, slash));
     }
 
     PlayerSettings& settings_;

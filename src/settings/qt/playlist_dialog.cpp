@@ -19,8 +19,7 @@
 #include <string>
 
 #include "platform/screen_profile.h"
-#include "settings/qt/dialog_rows.h"
-#include "settings/qt/settings_dialogs_qt.h"
+#include "settings/qt/dialog_conventions.h"
 #include "ui/qt/image_list.h"
 #include "ui/qt/main_window.h"
 #include "ui/commands.h"
@@ -128,9 +127,14 @@ private:
 
 // Snaps its edges to the work area after each move, where the window system lets a program
 // place its windows (X11).
-class SnappingDialog : public QDialog {
+class SnappingDialog : public DeviceDialog {
 public:
-    using QDialog::QDialog;
+    SnappingDialog(PlaylistDialog& playlist, QWidget* owner)
+        : DeviceDialog(117, QStringLiteral("Playlist"), kDoneAndCancel, owner), playlist_(playlist) {}
+
+    // Done plays the selection, Cancel (Esc, the window's close button) just ends the dialog.
+    void accept() override { playlist_.OnCommand(kDone); }
+    void reject() override { playlist_.OnCommand(kCancel); }
 
 protected:
     void moveEvent(QMoveEvent* e) override {
@@ -146,6 +150,9 @@ protected:
         else if (std::abs(frame.bottom() - work.bottom()) <= snap) to.setY(work.bottom() - frame.height() + 1);
         if (to != frame.topLeft()) move(to);
     }
+
+private:
+    PlaylistDialog& playlist_;
 };
 
 }  // namespace
@@ -159,15 +166,9 @@ PlaylistDialog::~PlaylistDialog() { Close(); }
 
 void PlaylistDialog::ShowPlaylistDialog() {
     if (dialog) return;
-    SnappingDialog window(owner.GetHandle());
+    SnappingDialog window(*this, owner.GetHandle());
     dialog = &window;
-    window.setObjectName(QStringLiteral("117"));
-    window.setWindowTitle(QStringLiteral("Playlist"));
-    window.setModal(true);
-    QHBoxLayout* top = AddTitleRow(window, QStringLiteral("Playlist"));
-    QPushButton* done = AddButton(top, kDone, QStringLiteral("Done"));
-    QPushButton* cancel = AddButton(top, kCancel, QStringLiteral("Cancel"));
-    auto* layout = static_cast<QVBoxLayout*>(window.layout());
+    QVBoxLayout* layout = window.Body();
 
     list = new PlaylistList(*this, &window);
     list->setObjectName(QStringLiteral("1002"));
@@ -212,14 +213,8 @@ void PlaylistDialog::ShowPlaylistDialog() {
     bar->addWidget(sort);
     layout->addWidget(bar);
 
-    QObject::connect(done, &QPushButton::clicked, &window, [this] { OnCommand(kDone); });
-    QObject::connect(cancel, &QPushButton::clicked, &window, [this] { OnCommand(kCancel); });
     QObject::connect(list, &QListWidget::customContextMenuRequested, &window,
                      [this](const QPoint& point) { ShowContextMenu(point); });
-    // Esc and the window's close button end the dialog as Cancel does.
-    QObject::connect(&window, &QDialog::rejected, &window, [this] { SetMultiSelect(false); });
-
-    InitFullScreenDialog(window, owner.GetHandle());
     Refresh();
     list->setFocus();
     window.exec();

@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QEventLoop>
 #include <QTimer>
+
+#include <algorithm>
 
 #include <cstdio>
 
@@ -18,8 +21,25 @@ void Run(MainWindow& window) {
     window.OnCommand(Command);
 }
 
+// The lyrics search of the current entry (the first when none is current); modeless.
+void OpenSearch(MainWindow& window) {
+    if (window.openLyricsSearch) window.openLyricsSearch(std::max(0, window.GetCurrentIndex()));
+}
+
+// The dialog on show: the modal one, else a visible top-level dialog (a modeless one).
+QDialog* ShownDialog() {
+    if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) return modal;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible()) return dialog;
+    return nullptr;
+}
+
 const DialogShot kDialogShots[] = {
     {"options", Run<IDM_OPTIONS>},
+    {"effects", Run<IDM_EFFECTS>},
+    {"browser", Run<IDM_OPEN_FILE>},
+    {"playlist", Run<IDM_MODIFY_PLAYLIST>},
+    {"search", OpenSearch},
     {"openurl", Run<IDM_OPEN_URL>},
     {"about", Run<IDM_ABOUT>},
     {"sleep", Run<IDM_SLEEP_TIMER>},
@@ -42,23 +62,32 @@ std::string DialogShotNames() {
 int TakeDialogShot(MainWindow& window, const DialogShot& shot, const QString& path) {
     int code = 1;
     bool taken = false;
-    // The dialog runs its own modal loop inside open(); this timer works from within it.
+    bool closed = false;
+    QEventLoop wait;
+    // A modal dialog runs its own loop inside open(); this timer works from within it.
     QTimer poll;
     poll.setInterval(20);
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (taken || !dialog || !dialog->isVisible()) return;
+        QDialog* dialog = ShownDialog();
+        if (taken || !dialog) return;
         taken = true;
         poll.stop();
         // One more turn of the loop so that every layout has run.
-        QTimer::singleShot(50, dialog, [&code, dialog, path] {
+        QTimer::singleShot(50, dialog, [&, dialog] {
             if (dialog->grab().save(path, "PNG")) code = 0;
             else std::fprintf(stderr, "versolune: cannot write %s\n", path.toLocal8Bit().constData());
             dialog->reject();
+            closed = true;
+            wait.quit();
         });
     });
     poll.start();
     shot.open(window);
+    // A modeless dialog is still open here: wait for its picture (or give up when none shows).
+    if (!closed && (taken || ShownDialog())) {
+        QTimer::singleShot(10000, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
     poll.stop();
     if (!taken) std::fprintf(stderr, "versolune: the dialog %s did not open\n", shot.name);
     window.close();

@@ -192,7 +192,7 @@ public:
     virtual void EnsureCurrent();
     virtual bool Play(int index);
     // The entry's lyrics from the first source that has them (file beside it, tags, folder).
-    void LoadLyricsOf(const PlaylistEntry& entry);
+    virtual void LoadLyricsOf(const PlaylistEntry& entry);
     virtual void Pause();
     virtual void Stop();
     virtual PlaylistEntry* GetEntry(int index);

@@ -13,6 +13,7 @@
 #include "platform/wave_out.h"
 #include "settings/player_settings.h"
 #include "settings/qt/about_box.h"
+#include "settings/qt/effects_sheet.h"
 #include "settings/qt/playlist_dialog.h"
 #include "ui/commands.h"
 #include "ui/string_table.h"
@@ -267,10 +268,7 @@ void MainWindow::ShowVolumeChange() {
     InvalidateVolumeSlider();
 }
 
-void MainWindow::CmdEffects() {
-    QMessageBox::information(this, QString::fromWCharArray(GetString(IDS_PRODUCT_NAME)),
-                             QStringLiteral("The effect settings are not available yet."));
-}
+void MainWindow::CmdEffects() { ShowEffects(this, *engine); }
 
 void MainWindow::CmdTopMost() {
     settings->windowTopMost = settings->windowTopMost ? 0 : 1;
