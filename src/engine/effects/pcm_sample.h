@@ -27,8 +27,9 @@ inline int32_t Pcm8To16(uint8_t s) { return (static_cast<int32_t>(s) - 128) * 25
 inline uint8_t Pcm16To8(int32_t v) { return static_cast<uint8_t>(std::clamp<int32_t>((v >> 8) + 128, 0, 255)); }
 
 // Loops over samples also get an AVX2 build, picked at load time on processors that have it:
-// the baseline x86-64 vector set has no 32-bit multiply. Elsewhere the one portable build.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+// the baseline x86-64 vector set has no 32-bit multiply. Elsewhere the one portable build, and
+// under the thread checker too, whose runtime is not ready when the load-time choice runs.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__)
 #define VL_SAMPLE_LOOP __attribute__((target_clones("avx2", "default")))
 #else
 #define VL_SAMPLE_LOOP

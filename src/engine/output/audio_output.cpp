@@ -114,7 +114,8 @@ bool AudioOutput::CreateFeeder() {
     // Whole frames for every sample size: a partial frame would shift every later byte.
     const int frames = format_.sampleRate <= 11025 ? 512 : format_.sampleRate <= 22050 ? 1024 : 2048;
     const int c = frames * format_.BlockAlign();
-    deviceBlocks_.assign(static_cast<size_t>(c) * 8, 0);
+    // The blocks start as silence: unsigned 8-bit samples rest at 0x80, not 0.
+    deviceBlocks_.assign(static_cast<size_t>(c) * 8, format_.bitsPerSample == 8 ? 0x80 : 0);
     for (int i = 0; i < 8; ++i) {
         deviceHeaders_[i] = WaveHeader{};
         deviceHeaders_[i].lpData = deviceBlocks_.data() + static_cast<size_t>(i) * c;
