@@ -122,6 +122,7 @@ bool AudioOutput::CreateFeeder() {
         deviceHeaders_[i].dwBufferLength = static_cast<uint32_t>(c);
         deviceHeaders_[i].dwUser = reinterpret_cast<uintptr_t>(this);
         holdsSilence_[i] = true;
+        deviceBusy_[i] = false;
         deviceFrames_[i] = 0;
     }
     freeDeviceHeaders_ = 8;
@@ -152,7 +153,11 @@ void AudioOutput::FeederLoop() {
         }
         Locked device(deviceLock_, std::adopt_lock);
         if (feederQuit_ || !device_) return;
-        int h = nextDeviceHeader_;
+        int h = -1;
+        for (int k = 0; k < 8 && h < 0; ++k)
+            if (!deviceBusy_[(nextDeviceHeader_ + k) % 8].load(std::memory_order_acquire)) h = (nextDeviceHeader_ + k) % 8;
+        if (h < 0) continue;  // all still with the device: the next done callback wakes us
+
         WaveHeader& hdr = deviceHeaders_[h];
         uint32_t fill = 0;
         uint32_t frames = 0;
@@ -190,7 +195,11 @@ void AudioOutput::FeederLoop() {
             deviceFrames_[h] = frames;
             deviceGeneration_[h] = resetGeneration_;
         }
-        device_->Write(&hdr);
+        deviceBusy_[h].store(true, std::memory_order_relaxed);
+        if (device_->Write(&hdr) != MMSYSERR_NOERROR) {
+            deviceBusy_[h].store(false, std::memory_order_relaxed);
+            ++freeDeviceHeaders_;
+        }
         nextDeviceHeader_ = (h + 1) % 8;
     }
 }
@@ -219,6 +228,7 @@ void AudioOutput::FeederCallback(WaveOut*, unsigned message, uintptr_t instance,
         // Audio of a header written before the last Reset is not part of the new position.
         if (index < 8 && self->deviceGeneration_[index] == self->resetGeneration_)
             self->framesPlayed_ += self->deviceFrames_[index];
+        if (index < 8) self->deviceBusy_[index].store(false, std::memory_order_release);
     }
     ++self->freeDeviceHeaders_;
     self->deviceEvent_->Set();

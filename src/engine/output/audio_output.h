@@ -93,6 +93,9 @@ private:
     int readIndex_ = 0;
     std::atomic<int> freeDeviceHeaders_{0};
     WaveHeader deviceHeaders_[8] = {};
+    // With the device from Write until its done callback has run; the device may hand headers
+    // back in another order than they went, so the feeder takes only headers that are back.
+    std::atomic<bool> deviceBusy_[8] = {};
     bool holdsSilence_[8] = {};
     // Ring frames each device header carries, and the Reset it was filled after (ringLock_).
     uint32_t deviceFrames_[8] = {};
