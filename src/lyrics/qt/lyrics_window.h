@@ -175,7 +175,7 @@ public:
     int holdOn = 0;
     int holdNoticeShown = 0;
     int buttonsRegistered = 0;
-    double lyricsLastPosition = -1000.0;  // seconds; the spec's lastPosition of the lyrics
+    double lyricsLastPosition = -1000.0;  // seconds; the position of the last lyrics check
     int paneHeight = 0;
     int scrollBase = 0;
     int markA = -1, markB = -1;
